@@ -1,0 +1,36 @@
+# Tarnwell Setup: `make` builds, `make run` runs the setup in the project's Wine prefix,
+# `make test` runs every test. The tools are installed on first use.
+BUILD := build
+HOST := $(BUILD)/host
+WIN := $(BUILD)/win32
+JOBS := $(shell nproc)
+MAKEFLAGS += --no-print-directory
+
+.PHONY: all host win32 run test test-host test-win32 bench clean tools
+
+all: win32
+
+tools:
+	@scripts/bootstrap
+
+host: tools
+	@cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(HOST) -j$(JOBS)
+
+win32: host
+	@cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DTW_HOST_BUILD=$(abspath $(HOST)) >/dev/null
+	@cmake --build $(WIN) -j$(JOBS)
+
+run: win32
+	@scripts/session scripts/run-setup $(WIN)/setup.exe
+
+test: win32
+	@cd $(HOST) && ctest --output-on-failure
+	@scripts/session sh -c 'cd $(WIN) && ctest --output-on-failure -j2'
+
+bench: host
+	@cmake --build $(HOST) --target bench
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,54 @@
+// The compiled-in description of the product: names, directories, options and file rows.
+#ifndef TW_MANIFEST_H
+#define TW_MANIFEST_H
+
+#include <windows.h>
+#include <stdint.h>
+
+#define MANIFEST_TEXT_SIZE 256
+
+// Status bits of a FileEntry, set during a run.
+#define FILE_COPIED 1
+#define FILE_EXTRACTED 2
+
+// Target directory kinds.
+#define TARGET_PROGRAM_DIR 0
+#define TARGET_DATA_DIR 1
+#define TARGET_WEB_DIR 2
+
+// Option bits.
+#define OPTION_ASK_DATA_DIR 1
+
+struct FileEntry {
+    const char *resourceName;
+    int32_t diskNumber;
+    const char *sourceName;
+    const char *targetName;
+    int32_t required;
+    int32_t iconFlags;
+    const char *iconTitle;
+    int32_t targetDirKind;
+    int32_t status;
+};
+
+struct InstallManifest {
+    char productName[MANIFEST_TEXT_SIZE];
+    char productTitle[MANIFEST_TEXT_SIZE];
+    char groupName[MANIFEST_TEXT_SIZE];
+    char programDirModern[MANIFEST_TEXT_SIZE];
+    char programDirNt3[MANIFEST_TEXT_SIZE];
+    char programDirOther[MANIFEST_TEXT_SIZE];
+    char dataDirPreset[MANIFEST_TEXT_SIZE];
+    uint32_t options;
+    char uninstallerBase[MANIFEST_TEXT_SIZE];
+    int fileCount;
+    FileEntry *files;
+};
+
+extern InstallManifest installManifest;
+
+// Fills installManifest and returns its fileCount; 0 means failure. The INF path is accepted
+// for the day the description moves into a file; everything is compiled in.
+int LoadInstallManifest(HINSTANCE instance, HWND mainWindow, const char *infPath);
+
+#endif

@@ -1,0 +1,25 @@
+// Process-wide state of the setup: mode flags, module and window handles.
+#ifndef TW_SETUP_H
+#define TW_SETUP_H
+
+#include <windows.h>
+
+#include "switches.h"
+
+extern SetupModeFlags setupMode;
+extern HINSTANCE moduleInstance;
+extern HWND mainWindow;
+// The modeless DLG_COPY dialog while extraction or copying shows it, else null.
+extern HWND progressDialog;
+
+// Exit codes of the process, for the scripts that run it.
+#define EXIT_SETUP_OK 0
+#define EXIT_SETUP_CANCELLED 1602
+#define EXIT_SETUP_FAILED 1603
+
+// The entry routine: start-up, message loop, exit code.
+int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *commandLine, int showCommand);
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif

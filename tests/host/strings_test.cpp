@@ -1,0 +1,84 @@
+// Bounded string helpers and message insert expansion.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "support/format.h"
+#include "support/strbuf.h"
+
+TEST(Strbuf, CopyAppendFormatCutSafelyAndReportIt)
+{
+    char buf[8];
+    memset(buf, 'x', sizeof buf);
+    EXPECT_EQ(1, StrCopy(buf, sizeof buf, "1234567"));
+    EXPECT_STREQ("1234567", buf);
+    EXPECT_EQ(0, StrCopy(buf, sizeof buf, "123456789"));
+    EXPECT_STREQ("1234567", buf);
+
+    StrCopy(buf, sizeof buf, "abc");
+    EXPECT_EQ(1, StrAppend(buf, sizeof buf, "def"));
+    EXPECT_EQ(0, StrAppend(buf, sizeof buf, "gh"));
+    EXPECT_STREQ("abcdefg", buf);
+
+    EXPECT_EQ(0, StrFormat(buf, sizeof buf, "%u-%s", 12345u, "long"));
+    EXPECT_STREQ("12345-l", buf);
+    EXPECT_EQ(0, StrCopy(buf, 0, "a"));  // no room at all: nothing written
+}
+
+TEST(Strbuf, BackslashHelpers)
+{
+    char buf[8] = "C:\\Tw\\";
+    StripTrailingBackslash(buf);
+    EXPECT_STREQ("C:\\Tw", buf);
+    StripTrailingBackslash(buf);
+    EXPECT_STREQ("C:\\Tw", buf);
+    EXPECT_EQ(1, EnsureTrailingBackslash(buf, sizeof buf));
+    EXPECT_EQ(1, EnsureTrailingBackslash(buf, sizeof buf));
+    EXPECT_STREQ("C:\\Tw\\", buf);
+    char full[6] = "C:\\ab";
+    EXPECT_EQ(0, EnsureTrailingBackslash(full, sizeof full));
+    EXPECT_STREQ("C:\\ab", full);
+    EXPECT_TRUE(StrEqualNoCase("Tarnwell.EXE", "tarnwell.exe"));
+    EXPECT_FALSE(StrEqualNoCase("tarnwell", "tarnwell.exe"));
+}
+
+TEST(Inserts, ExpandsByPositionKeepingOtherText)
+{
+    char out[128];
+    FormatMessageText(out, sizeof out, "Creation of %1!s! failed. (%2!u!)", "C:\\Data", 5u);
+    EXPECT_STREQ("Creation of C:\\Data failed. (5)", out);
+
+    FormatMessageText(out, sizeof out, "%2!s! before %1!s!, %2!s! again", "one", "two");
+    EXPECT_STREQ("two before one, two again", out);
+
+    FormatMessageText(out, sizeof out, "Removal process complete.\nCheck %1!s!\nthat", "D:\\X");
+    EXPECT_STREQ("Removal process complete.\nCheck D:\\X\nthat", out);
+
+    FormatMessageText(out, sizeof out, "Insert disk %1!u! containing %2!s!", 1u, "mib.txt");
+    EXPECT_STREQ("Insert disk 1 containing mib.txt", out);
+
+    FormatMessageText(out, sizeof out, "100%% of %1", "it");
+    EXPECT_STREQ("100% of it", out);
+
+    FormatMessageText(out, sizeof out, "10005 DEBUG - Unable to load string");
+    EXPECT_STREQ("10005 DEBUG - Unable to load string", out);
+}
+
+TEST(Inserts, LongExpansionIsCutToTheBuffer)
+{
+    char out[16];
+    memset(out, 'x', sizeof out);
+    EXPECT_EQ(1, FormatMessageText(out, sizeof out, "Copying %1!s! to %2!s!", "C:\\a\\very\\long\\path", "D:\\b"));
+    EXPECT_EQ(15u, strlen(out));
+    EXPECT_STREQ("Copying C:\\a\\ve", out);
+
+    // The template may be the output buffer: a caller expands in place.
+    char same[64] = "You are running NT %1!u!.%2!u!.";
+    FormatMessageText(same, sizeof same, same, 3u, 50u);
+    EXPECT_STREQ("You are running NT 3.50.", same);
+
+    InsertArg args[1] = {{nullptr, 0}};
+    char tiny[4];
+    EXPECT_EQ(0, ExpandInserts(tiny, sizeof tiny, "%1!s!abcdef", args, 1));
+    EXPECT_STREQ("abc", tiny);
+}
