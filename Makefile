@@ -5,8 +5,10 @@ HOST := $(BUILD)/host
 WIN := $(BUILD)/win32
 JOBS := $(shell nproc)
 MAKEFLAGS += --no-print-directory
+# Each build directory has its own Wine prefix, so that builds side by side do not meet.
+export TW_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 
-.PHONY: all host win32 run test test-host test-win32 bench clean tools
+.PHONY: all host win32 run test check bench clean tools
 
 all: win32
 
@@ -18,7 +20,7 @@ host: tools
 	@cmake --build $(HOST) -j$(JOBS)
 
 win32: host
-	@cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release \
+	@cmake --no-warn-unused-cli -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DTW_HOST_BUILD=$(abspath $(HOST)) >/dev/null
 	@cmake --build $(WIN) -j$(JOBS)
 
@@ -28,6 +30,10 @@ run: win32
 test: win32
 	@cd $(HOST) && ctest --output-on-failure
 	@scripts/session sh -c 'cd $(WIN) && ctest --output-on-failure -j2'
+
+# One Win32 test program, or those matching T, e.g. `make check T=support`.
+check: win32
+	@scripts/session sh -c 'cd $(WIN) && ctest --output-on-failure -R "$(T)"'
 
 bench: host
 	@cmake --build $(HOST) --target bench
