@@ -12,10 +12,11 @@ extern HWND mainWindow;
 // The modeless DLG_COPY dialog while extraction or copying shows it, else null.
 extern HWND progressDialog;
 
-// Exit codes of the process, for the scripts that run it.
+// Exit codes of the process, for the scripts that run it: the workflow sets setupExitCode.
 #define EXIT_SETUP_OK 0
 #define EXIT_SETUP_CANCELLED 1602
 #define EXIT_SETUP_FAILED 1603
+extern int setupExitCode;
 
 // The entry routine: start-up, message loop, exit code.
 int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *commandLine, int showCommand);

@@ -11,6 +11,7 @@ SetupModeFlags setupMode;
 HINSTANCE moduleInstance;
 HWND mainWindow;
 HWND progressDialog;
+int setupExitCode = EXIT_SETUP_FAILED;
 
 static const char mainClassName[] = "TWInstal";
 
@@ -84,5 +85,6 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return (int)msg.wParam;
+    // The main window always quits with 0; what the workflow achieved is the exit code.
+    return setupExitCode;
 }
