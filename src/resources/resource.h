@@ -1,0 +1,121 @@
+/* Resource names and numeric ids shared by setup.rc and the setup's code. */
+#ifndef TARNWELL_RESOURCE_H
+#define TARNWELL_RESOURCE_H
+
+/* Resources are addressed by name. Code sees each name as a string; the
+   resource compiler sees the bare word, which it takes as that same name
+   (a quoted name there would run into an adjacent quoted file name). */
+#ifdef RC_INVOKED
+#define RT_PAYLOAD      EXE
+#else
+#define DLG_COPY        "DLG_COPY"
+#define DLG_GETGROUP    "DLG_GETGROUP"
+#define DLG_GETDIR      "DLG_GETDIR"
+#define DLG_BROWSE      "DLG_BROWSE"
+#define DLG_GETSRCDIR   "DLG_GETSRCDIR"
+#define DLG_INSTALL     "DLG_INSTALL"
+#define APP_MAIN        "APP_MAIN"
+#define TW_BMP          "TW_BMP"
+#define ARDLOGO         "ARDLOGO"
+#define RT_PAYLOAD      "EXE"
+#endif
+
+/* Main window: the command it posts itself to start the workflow. */
+#define IDM_START       100
+
+/* Id of static labels that code never addresses. */
+#define IDC_STATIC      (-1)
+
+/* DLG_COPY: progress dialog (IDCANCEL is its Cancel button). */
+#define IDC_COPY_STATUS             954
+
+/* DLG_GETGROUP: group name (IDOK, IDCANCEL). */
+#define IDC_GETGROUP_PROMPT         3010
+#define IDC_GETGROUP_COMBO          2405
+
+/* DLG_GETDIR: directory prompt (IDOK, IDCANCEL). */
+#define IDC_GETDIR_PROMPT           3010
+#define IDC_GETDIR_EDIT             954
+#define IDC_GETDIR_BROWSE           2416
+
+/* DLG_BROWSE and DLG_GETSRCDIR: templates of the classic open-file dialog.
+   Apart from the prompt line, the ids are the platform's own (dlgs.h name in brackets). */
+#define IDC_BROWSE_PROMPT           1511
+#define IDC_BROWSE_FILENAME         1152    /* edt1 */
+#define IDC_BROWSE_CURDIR           1088    /* stc1 */
+#define IDC_BROWSE_DIRLIST          1121    /* lst2 */
+#define IDC_BROWSE_DRIVES           1137    /* cmb2 */
+#define IDC_BROWSE_HELP             1038    /* pshHelp */
+#define IDC_BROWSE_FILELIST         1120    /* lst1 */
+#define IDC_BROWSE_READONLY         1040    /* chx1 */
+#define IDC_BROWSE_TYPELABEL        1089    /* stc2 */
+#define IDC_BROWSE_TYPES            1136    /* cmb1 */
+
+/* DLG_INSTALL: install-or-remove question (IDOK Continue, IDCANCEL Exit). */
+#define IDC_INSTALL_INSTALL         1851
+#define IDC_INSTALL_REMOVE          1852
+
+/* String table, shell: start-up and main window. */
+#define IDS_PRODUCT_TITLE           9999
+#define IDS_CLASS_REGISTER_FAILED   10046
+#define IDS_WINDOW_CREATE_FAILED    10047
+
+/* String table, install workflow. */
+#define IDS_NT_TOO_OLD              10015
+#define IDS_NO_SOURCE               10019
+#define IDS_NO_DESTINATION          10023
+#define IDS_DATA_DIR_TITLE          10024
+#define IDS_DATA_DIR_FAILED         10026
+#define IDS_CREATING_GROUP          10034
+#define IDS_INSTALL_FAILED          10035
+#define IDS_CONGRATULATIONS         10038
+#define IDS_INSTALL_SUCCESS         10040
+#define IDS_EXTRACTION_FAILED       10070
+
+/* String table, payload extraction and cleanup. */
+#define IDS_EXTRACTING              10073
+#define IDS_EXTRACT_WRITE_ERROR     10074
+#define IDS_EXTRACT_CREATE_ERROR    10075
+#define IDS_RESOURCE_LOAD_FAILED    10076
+#define IDS_RESOURCE_FIND_FAILED    10077
+#define IDS_REMOVING_TEMP_FILE      10078
+
+/* String table, copy engine. */
+#define IDS_INSTALL_CAPTION         10004
+#define IDS_COPY_FAILED             10005
+#define IDS_CREATING_ICONS          10028
+#define IDS_OVERWRITE_PROMPT        10079
+#define IDS_OVERWRITE_CAPTION       10080
+#define IDS_INSERT_DISK             10081
+#define IDS_CHANGE_DISK             10082
+#define IDS_COPYING                 10083
+#define IDS_TARGET_OPEN_FAILED      11622
+
+/* String table, removal of a prior installation. */
+#define IDS_REMOVE_COMPLETE         10010
+#define IDS_REMOVE_CAPTION          10011
+#define IDS_REMOVE_INCOMPLETE       10012
+#define IDS_REMOVE_NO_RECORD        10013
+#define IDS_REMOVING_INSTALLATION   10086
+#define IDS_REMOVING_FILE           10088
+#define IDS_REMOVE_FILE_FAILED      10089
+#define IDS_REMOVING_ICON           10090
+#define IDS_REMOVING_HKCU           10092
+#define IDS_REMOVING_HKLM           10093
+
+/* String table, user prompts: directory prompt, browser, source and destination. */
+#define IDS_BROWSE_FILTER           10001
+#define IDS_BROWSE_TITLE            10002
+#define IDS_CREATE_DIR_FAILED       10003
+#define IDS_DEST_ERROR_CAPTION      10016
+#define IDS_SOURCE_DIR_TITLE        10017
+#define IDS_LOCATE_SOURCE           10018
+#define IDS_PROGRAM_DIR_TITLE       10020
+#define IDS_ENTER_DESTINATION       10021
+#define IDS_DEST_CREATE_FAILED      10022
+
+/* String table, setup action dialog. */
+#define IDS_ACTION_INSTALL          10071
+#define IDS_ACTION_REMOVE           10072
+
+#endif /* TARNWELL_RESOURCE_H */
