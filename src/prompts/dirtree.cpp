@@ -1,0 +1,50 @@
+// Creation of a directory together with its missing parents, reporting each level that fails.
+#include "dirtree.h"
+
+#include <windows.h>
+
+#include "../resources/resource.h"
+#include "../support/format.h"
+#include "../support/messages.h"
+#include "paths.h"
+
+#define DIRTREE_TEXT_SIZE 256
+
+static int CreateOneDirectory(const char *path, DWORD *error)
+{
+    if (CreateDirectoryA(path, NULL))
+        return 1;
+    *error = GetLastError();
+    return *error == ERROR_ALREADY_EXISTS;
+}
+
+// The box of a failed level: no owner, shown in every mode and not logged, so that a failure
+// during a silent install is still seen.
+static void ReportCreationFailure(const char *path, DWORD error)
+{
+    char buffer[DIRTREE_TEXT_SIZE];
+    char text[DIRTREE_TEXT_SIZE] = "";
+    LoadMessage(IDS_CREATE_DIR_FAILED, buffer, sizeof buffer);
+    // A fallback text has no inserts, so expanding it unconditionally leaves it as it is.
+    FormatMessageText(text, sizeof text, buffer, path, (unsigned)error);
+    LoadMessage(IDS_INSTALL_CAPTION, buffer, sizeof buffer);
+    MessageBoxA(NULL, text, buffer, MB_OK | MB_ICONERROR);
+}
+
+int CreateDirectoryTree(char *path)
+{
+    DWORD error = 0;
+    if (CreateOneDirectory(path, &error))
+        return 1;
+    char *split = LastBackslash(path);
+    if (split) {
+        // The parent reports its own failure; the final attempt here decides.
+        *split = '\0';
+        CreateDirectoryTree(path);
+        *split = '\\';
+        if (CreateOneDirectory(path, &error))
+            return 1;
+    }
+    ReportCreationFailure(path, error);
+    return 0;
+}
