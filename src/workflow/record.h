@@ -6,9 +6,33 @@
 
 #define RECORD_VALUE_SIZE 256
 
+// The product's key trees (under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE) and its settings key.
+#define PRODUCT_KEY_PATH "Software\\Ardenfel\\Tarnwell"
+#define SETTINGS_KEY_PATH PRODUCT_KEY_PATH "\\Settings"
+
 // Reads key of the product's WIN.INI section through a 256-character buffer (a longer value
 // comes back cut to 255) into out; the default is copied when the key is absent. Returns the
 // length of what it yields: 0, not found, also for a key present with an empty value.
 size_t ReadRecordValue(const char *key, const char *defaultValue, char *out, size_t outSize);
+
+// HKLM settings key: Applets set to DWORD 0; RawSock created as DWORD 0 unless a value of 2 to
+// 4 bytes is there already, which is kept whatever its type and content.
+void WriteSettingsKey(void);
+
+// The uninstall entry of the product under HKLM: DisplayName and UninstallString.
+void WriteUninstallEntry(const char *programDir, const char *dataDir, const char *groupName);
+
+// Deletes the uninstall entry (a key of values only); nothing happens when it has subkeys.
+void DeleteUninstallEntry(void);
+
+// The uninstall entry's key path for the current productName; 0 when it cannot be composed
+// (an empty product name or one holding a backslash would name another key).
+int UninstallKeyPath(char *out, size_t outSize);
+
+// DIR, DEFDIR, GROUP and INSTOPTS of the product's WIN.INI section, in that order.
+void WriteProfileRecord(const char *programDir, const char *dataDir, const char *groupName);
+
+// Deletes the product's WIN.INI section with all its keys.
+void DeleteProfileRecord(void);
 
 #endif

@@ -1,0 +1,44 @@
+// The DDE client that sends Program Manager its group and item commands.
+#ifndef TW_DDE_H
+#define TW_DDE_H
+
+#include <windows.h>
+#include <ddeml.h>
+
+// The one client instance of the process. Closed (sessionLive 0) at start; live from a
+// successful initialisation until ProgmanClose or ProgmanCloseDeletingGroup.
+struct ProgmanSession {
+    DWORD instanceId;
+    int sessionLive;
+};
+
+extern ProgmanSession progmanSession;
+
+// Time-out of every transaction with Program Manager, in milliseconds.
+#define PROGMAN_TIMEOUT_MS 1000
+
+// Sends one command on a conversation of its own: 1 when the server accepted it, 0 when the
+// session is closed, no server answers, or the command was refused or timed out.
+int ProgmanExecute(DWORD instanceId, const char *command);
+HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item,
+                                  HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
+
+// 1 when the session is live, 0 when the DDE initialisation failed.
+int ProgmanOpen(void);
+// Opens the session and sends CreateGroup; 1 when the session is live, whatever the command did.
+int ProgmanCreateGroup(const char *group);
+// Makes group Program Manager's current group; 1 only when the server accepted it, so that item
+// commands that follow are known to reach that group.
+int ProgmanShowGroup(const char *group);
+// Ends the session. Always 1.
+int ProgmanClose(void);
+// Sends DeleteGroup when group is the product's own default name (any letter case), then
+// ends the session. Always 1.
+int ProgmanCloseDeletingGroup(const char *group);
+// DeleteItem for title, or for file when title is empty. Always 1.
+int ProgmanDeleteItem(const char *title, const char *file);
+// DeleteItem, then AddItem of commandLine with the working directory (the current directory
+// when directory is empty). Nothing is sent without a command line. Always 1.
+int ProgmanReplaceItem(const char *title, const char *directory, const char *file, const char *commandLine);
+
+#endif

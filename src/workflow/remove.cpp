@@ -1,0 +1,153 @@
+// Removal of a prior installation: files, registry, Program Manager items, directory, record.
+#include "remove.h"
+
+#include <string.h>
+
+#include "../progman/commands.h"
+#include "../progman/dde.h"
+#include "../resources/resource.h"
+#include "../shell/manifest.h"
+#include "../shell/setup.h"
+#include "../support/messages.h"
+#include "../support/strbuf.h"
+#include "record.h"
+
+#define REMOVE_TEXT_SIZE 512
+
+int DeleteRegistryTree(const char *path, HKEY root)
+{
+    // An empty path would open root itself.
+    if (!path || !*path)
+        return 0;
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return 0;
+    int result = 1;
+    // Subkeys before index resisted deletion and stay; stepping past them ends the loop.
+    DWORD index = 0;
+    char name[256];
+    while (RegEnumKeyA(key, index, name, sizeof name) == ERROR_SUCCESS) {
+        if (RegDeleteKeyA(key, name) == ERROR_SUCCESS)
+            continue;
+        // Each level is addressed from its open parent, so a deep tree needs no path longer
+        // than one key name (the platform may refuse longer ANSI key paths).
+        if (!DeleteRegistryTree(name, key))
+            result = 0;
+        char again[256];
+        if (RegEnumKeyA(key, index, again, sizeof again) == ERROR_SUCCESS && strcmp(again, name) == 0) {
+            result = 0;
+            index++;
+        }
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(root, path);
+    return result;
+}
+
+static int IsHelpFile(const char *path)
+{
+    size_t n = strlen(path);
+    return n >= 4 && StrEqualNoCase(path + n - 4, ".hlp");
+}
+
+// Deletes every row's file from the recorded directory (web rows from its web subdirectory),
+// and the index the help viewer builds beside a help file.
+static void RemoveFiles(const char *installedDir, const char *webDir)
+{
+    char failed[REMOVE_TEXT_SIZE];
+    LoadMessage(IDS_REMOVE_FILE_FAILED, failed, sizeof failed);
+    for (int i = 0; i < installManifest.fileCount; i++) {
+        const FileEntry *row = &installManifest.files[i];
+        const char *dir = row->targetDirKind == TARGET_WEB_DIR ? webDir : installedDir;
+        char path[REMOVE_TEXT_SIZE];
+        // A cut path names another file: it is reported as failed, never deleted.
+        int whole = StrFormat(path, sizeof path, "%s\\%s", dir, row->targetName);
+        int deleted = whole && DeleteFileA(path);
+        char text[REMOVE_TEXT_SIZE];
+        ComposeMessage(text, sizeof text, IDS_REMOVING_FILE, path, deleted ? "ok" : failed);
+        WriteSetupLog(text);
+        if (whole && IsHelpFile(path)) {
+            StrCopy(path + strlen(path) - 4, 5, ".gid");
+            DeleteFileA(path);
+        }
+    }
+}
+
+static void RemoveProductKey(HKEY root, unsigned logMessage)
+{
+    if (RegDeleteKeyA(root, PRODUCT_KEY_PATH) == ERROR_SUCCESS)
+        return;
+    DeleteRegistryTree(PRODUCT_KEY_PATH, root);
+    char text[REMOVE_TEXT_SIZE];
+    LoadMessage(logMessage, text, sizeof text);
+    WriteSetupLog(text);
+}
+
+// Deletes the product's items in the recorded group (and the group when it bears the product's
+// name) and removes the program directory. Returns 0 when the directory went, -1 otherwise,
+// also when there is no group to work on.
+static int RemoveGroupAndDirectory(const char *installedDir)
+{
+    char group[RECORD_VALUE_SIZE];
+    if (!ReadRecordValue("GROUP", installManifest.groupName, group, sizeof group))
+        return -1;
+    // A name holding a double quote cannot be put into a command; it is not used.
+    if (!CommandValueAcceptable(group))
+        return -1;
+    StrCopy(installManifest.groupName, sizeof installManifest.groupName, group);
+    ProgmanOpen();
+    // Item deletions apply to Program Manager's current group: select the recorded one first,
+    // and delete items only when it was selected.
+    int groupShown = ProgmanShowGroup(installManifest.groupName);
+    for (int i = 0; i < installManifest.fileCount; i++) {
+        const FileEntry *row = &installManifest.files[i];
+        if (!row->iconFlags)
+            continue;
+        char path[REMOVE_TEXT_SIZE];
+        StrFormat(path, sizeof path, "%s\\%s", installedDir, row->targetName);
+        if (groupShown)
+            ProgmanDeleteItem(row->iconTitle, path);
+        char text[REMOVE_TEXT_SIZE];
+        ComposeMessage(text, sizeof text, IDS_REMOVING_ICON, row->iconTitle);
+        WriteSetupLog(text);
+    }
+    ProgmanCloseDeletingGroup(installManifest.groupName);
+    int status = RemoveDirectoryA(installedDir) ? 0 : -1;
+    char text[REMOVE_TEXT_SIZE];
+    StrFormat(text, sizeof text, "Removing %s (%s)", installedDir, status == 0 ? "ok" : "failed");
+    WriteSetupLog(text);
+    return status;
+}
+
+int RemoveInstallation(HWND ownerWindow)
+{
+    char caption[REMOVE_TEXT_SIZE];
+    char text[REMOVE_TEXT_SIZE];
+    LoadMessage(IDS_REMOVE_CAPTION, caption, sizeof caption);
+    char installedDir[RECORD_VALUE_SIZE];
+    if (!ReadRecordValue("DIR", "", installedDir, sizeof installedDir)) {
+        // Nothing is known, so nothing is deleted, not even the section.
+        LoadMessage(IDS_REMOVE_NO_RECORD, text, sizeof text);
+        ReportText(ownerWindow, caption, MB_ICONINFORMATION, text);
+        return 0;
+    }
+    ComposeMessage(text, sizeof text, IDS_REMOVING_INSTALLATION, installManifest.productName, installedDir);
+    WriteSetupLog(text);
+    char webDir[RECORD_VALUE_SIZE + 8];
+    StrFormat(webDir, sizeof webDir, "%s\\web", installedDir);
+
+    RemoveFiles(installedDir, webDir);
+    // The entry starts the uninstaller just deleted: it goes with the files.
+    DeleteUninstallEntry();
+    RemoveProductKey(HKEY_CURRENT_USER, IDS_REMOVING_HKCU);
+    RemoveProductKey(HKEY_LOCAL_MACHINE, IDS_REMOVING_HKLM);
+    int removalStatus = RemoveGroupAndDirectory(installedDir);
+    DeleteProfileRecord();
+
+    if (removalStatus == 0)
+        LoadMessage(IDS_REMOVE_COMPLETE, text, sizeof text);
+    else
+        ComposeMessage(text, sizeof text, IDS_REMOVE_INCOMPLETE, installedDir);
+    ReportText(ownerWindow, caption, MB_ICONINFORMATION, text);
+    return 0;
+}

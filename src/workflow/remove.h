@@ -1,0 +1,18 @@
+// Removal of a prior installation as the installation record describes it.
+#ifndef TW_REMOVE_H
+#define TW_REMOVE_H
+
+#include <windows.h>
+
+// Deletes the recorded installation's files, registry trees, uninstall entry, Program Manager
+// items (and the group when it bears the product's name), its directory and its WIN.INI
+// section; logs each step and ends with one message box owned by ownerWindow unless silent.
+// Always returns 0.
+int RemoveInstallation(HWND ownerWindow);
+
+// Deletes the key path under root with all its subkeys. 1 when every subkey went; 0 when the
+// key cannot be opened or some subkey resisted. The key itself is deleted last, its outcome
+// not counted.
+int DeleteRegistryTree(const char *path, HKEY root);
+
+#endif
