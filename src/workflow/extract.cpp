@@ -1,7 +1,129 @@
-// Payload extraction and cleanup of the temporary files of this run.
+// Payload extraction to the temporary directory and cleanup of the files of this run.
 #include "extract.h"
+
+#include "../resources/resource.h"
+#include "../shell/manifest.h"
+#include "../shell/setup.h"
+#include "../support/messages.h"
+#include "../support/strbuf.h"
+#include "copy.h"
+#include "copypaths.h"
+#include "progress.h"
+
+// The temporary directory with its trailing backslash; 0 when the system reports none or
+// one too long for the buffer (nothing is then written to some other directory instead).
+static int TempDirectory(char *out, size_t cap)
+{
+    DWORD n = GetTempPathA((DWORD)cap, out);
+    if (n == 0 || n >= cap) {
+        out[0] = '\0';
+        return 0;
+    }
+    return EnsureTrailingBackslash(out, cap);
+}
+
+// The resource is written to a working file beside its name and renamed only when every
+// byte is there: the copy engine must never find a partly written payload file.
+int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *resourceName,
+                        const char *directory, const char *fileName)
+{
+    char text[MESSAGE_TEMPLATE_SIZE];
+    HRSRC resource = FindResourceA(instance, resourceName, RT_PAYLOAD);
+    if (!resource) {
+        ComposeMessage(text, sizeof text, IDS_RESOURCE_FIND_FAILED, resourceName);
+        WriteSetupLog(text);
+        return 0;
+    }
+    DWORD size = SizeofResource(instance, resource);
+    HGLOBAL block = LoadResource(instance, resource);
+    const void *bytes = block ? LockResource(block) : NULL;
+    if (!bytes) {
+        ComposeMessage(text, sizeof text, IDS_RESOURCE_LOAD_FAILED, resourceName);
+        WriteSetupLog(text);
+        return 0;
+    }
+
+    char path[COPY_PATH_SIZE];
+    int composed = ComposeSourcePath(path, sizeof path, directory, fileName);
+    char shown[MESSAGE_TEMPLATE_SIZE];  // the path as the log names it, even when too long
+    StrCopy(shown, sizeof shown, directory);
+    StrAppend(shown, sizeof shown, fileName);
+
+    ComposeMessage(text, sizeof text, IDS_EXTRACTING, shown, (unsigned)size);
+    WriteSetupLog(text);
+    if (statusControl) {
+        SetWindowTextA(statusControl, text);
+        RefreshProgressDialog();
+    }
+
+    int result = 0;
+    char tempPath[MAX_PATH];
+    HANDLE file = composed ? CreateFileBeside(path, tempPath, sizeof tempPath)
+                           : INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE) {
+        ComposeMessage(text, sizeof text, IDS_EXTRACT_CREATE_ERROR, shown);
+        WriteSetupLog(text);
+    } else {
+        DWORD written = 0;
+        BOOL wrote = WriteFile(file, bytes, size, &written, NULL);
+        BOOL closed = CloseHandle(file);
+        if (wrote && closed && written == size) {
+            if (PutFileInPlace(tempPath, path)) {
+                result = 1;
+            } else {
+                ComposeMessage(text, sizeof text, IDS_EXTRACT_CREATE_ERROR, shown);
+                WriteSetupLog(text);
+                DeleteFileA(tempPath);
+            }
+        } else {
+            ComposeMessage(text, sizeof text, IDS_EXTRACT_WRITE_ERROR, shown, (unsigned)written,
+                           (unsigned)size);
+            WriteSetupLog(text);
+            DeleteFileA(tempPath);
+            // An older file of that name would be installed as if this run had written it.
+            DeleteFileA(path);
+        }
+    }
+    FreeResource(block);
+    return result;
+}
+
+int ExtractPayload(HINSTANCE instance, HWND owner)
+{
+    int count = 0;
+    HWND statusControl = OpenProgressDialog(instance, owner);
+    if (statusControl)
+        RefreshProgressDialog();
+    char directory[COPY_PATH_SIZE];
+    if (TempDirectory(directory, sizeof directory)) {
+        for (int i = 0; i < installManifest.fileCount; i++) {
+            FileEntry *row = &installManifest.files[i];
+            if (ExtractResourceFile(instance, statusControl, row->resourceName, directory,
+                                    row->sourceName)) {
+                count++;
+                row->status |= FILE_EXTRACTED;
+            }
+        }
+    }
+    CloseProgressDialog(owner);
+    return count;
+}
 
 int DeleteExtractedFiles(void)
 {
+    char directory[COPY_PATH_SIZE];
+    if (!TempDirectory(directory, sizeof directory))
+        return 0;
+    for (int i = 0; i < installManifest.fileCount; i++) {
+        const FileEntry *row = &installManifest.files[i];
+        if (!(row->status & FILE_EXTRACTED))
+            continue;
+        char text[MESSAGE_TEMPLATE_SIZE];
+        ComposeMessage(text, sizeof text, IDS_REMOVING_TEMP_FILE, directory, row->sourceName);
+        WriteSetupLog(text);
+        char path[COPY_PATH_SIZE];
+        if (ComposeSourcePath(path, sizeof path, directory, row->sourceName))
+            DeleteFileA(path);
+    }
     return 0;
 }

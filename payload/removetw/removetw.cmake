@@ -1,0 +1,9 @@
+# The uninstaller links the setup's removal (setupcore) and its messages (setupres).
+if(TARGET removetw)
+    target_sources(removetw PRIVATE
+        ${CMAKE_SOURCE_DIR}/payload/removetw/uninstargs.cpp
+        ${CMAKE_SOURCE_DIR}/payload/removetw/removetw.rc
+        $<TARGET_OBJECTS:setupres>)
+    target_include_directories(removetw PRIVATE ${CMAKE_SOURCE_DIR}/payload/removetw)
+    target_link_libraries(removetw PRIVATE setupcore)
+endif()

@@ -1,0 +1,150 @@
+// The Tarnwell uninstaller: removes the installation its command line (or WIN.INI) names, with
+// the setup's own removal, from a copy of itself so that its own directory can go too.
+#include <windows.h>
+#include <string.h>
+
+#include "resources/resource.h"
+#include "shell/manifest.h"
+#include "shell/setup.h"
+#include "support/messages.h"
+#include "support/strbuf.h"
+#include "workflow/record.h"
+#include "workflow/remove.h"
+#include "removetw_res.h"
+#include "uninstargs.h"
+
+#define COMMAND_SIZE 2048
+
+// Starts a copy of this program from the temporary directory, which waits for this process
+// to end and then does the work; the copy is deleted when it ends, through a handle opened
+// with FILE_FLAG_DELETE_ON_CLOSE that it inherits. Returns 0 when no copy could be started.
+static int StartRelocatedCopy(const char *tail, const char *programDir)
+{
+    char self[MAX_PATH], temp[MAX_PATH], copy[MAX_PATH], cwd[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, self, sizeof self);
+    if (n == 0 || n >= sizeof self)
+        return 0;
+    n = GetTempPathA(sizeof temp, temp);
+    if (n == 0 || n >= sizeof temp || !EnsureTrailingBackslash(temp, sizeof temp))
+        return 0;
+    if (!StrFormat(copy, sizeof copy, "%sremovetw-%lu.exe", temp, (unsigned long)GetCurrentProcessId()))
+        return 0;
+    if (!CopyFileA(self, copy, FALSE))
+        return 0;
+
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE deleteOnClose = CreateFileA(copy, DELETE | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
+                                       OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    if (deleteOnClose == INVALID_HANDLE_VALUE)
+        MoveFileExA(copy, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    HANDLE original = NULL;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &original, SYNCHRONIZE, TRUE, 0);
+
+    // The copy must not hold the program directory as its current directory.
+    const char *childDir = NULL;
+    n = GetCurrentDirectoryA(sizeof cwd, cwd);
+    if (n == 0 || n >= sizeof cwd || (programDir[0] && PathIsWithin(cwd, programDir)))
+        childDir = temp;
+
+    char command[COMMAND_SIZE];
+    int started = 0;
+    if (original && ComposeRelocatedCommand(command, sizeof command, copy, (unsigned long)(ULONG_PTR)original, tail)) {
+        STARTUPINFOA si;
+        memset(&si, 0, sizeof si);
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi;
+        started = CreateProcessA(copy, command, NULL, NULL, TRUE, 0, NULL, childDir, &si, &pi);
+        if (started) {
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    }
+    if (original)
+        CloseHandle(original);
+    if (deleteOnClose != INVALID_HANDLE_VALUE)
+        CloseHandle(deleteOnClose);
+    else if (!started)
+        DeleteFileA(copy);
+    return started;
+}
+
+// Makes the WIN.INI record name the installation of the command line, so that the setup's
+// removal, which works from the record, removes that one.
+static void RecordNamedInstallation(const UninstallArgs *args)
+{
+    const char *section = installManifest.productName;
+    char recorded[RECORD_VALUE_SIZE];
+    ReadRecordValue("DIR", "", recorded, sizeof recorded);
+    if (strcmp(recorded, args->programDir) != 0)
+        WriteProfileStringA(section, "DIR", args->programDir);
+    if (args->groupName[0]) {
+        ReadRecordValue("GROUP", "", recorded, sizeof recorded);
+        if (strcmp(recorded, args->groupName) != 0)
+            WriteProfileStringA(section, "GROUP", args->groupName);
+    }
+}
+
+static int Uninstall(const UninstallArgs *args)
+{
+    char dir[UNINSTALL_DIR_SIZE];
+    if (args->programDir[0])
+        StrCopy(dir, sizeof dir, args->programDir);
+    else
+        ReadRecordValue("DIR", "", dir, sizeof dir);
+
+    if (dir[0] && !setupMode.silent) {
+        char caption[MESSAGE_TEMPLATE_SIZE], text[MESSAGE_TEMPLATE_SIZE];
+        LoadMessage(IDS_REMOVE_CAPTION, caption, sizeof caption);
+        ComposeMessage(text, sizeof text, IDS_UNINSTALL_CONFIRM, installManifest.productName, dir);
+        if (MessageBoxA(NULL, text, caption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return EXIT_SETUP_CANCELLED;
+    }
+    if (args->programDir[0])
+        RecordNamedInstallation(args);
+
+    char recorded[RECORD_VALUE_SIZE];
+    int found = ReadRecordValue("DIR", "", recorded, sizeof recorded) > 0;
+    RemoveInstallation(NULL);
+    return found ? EXIT_SETUP_OK : EXIT_SETUP_FAILED;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
+{
+    (void)previous;
+    (void)showCommand;
+    moduleInstance = instance;
+    const char *tail = commandLine ? commandLine : "";
+    UninstallArgs args;
+    int parsed = ParseUninstallArgs(tail, &args);
+    setupMode.removeMode = 1;
+    setupMode.silent = args.silent;
+    setupMode.logging = args.logging;
+    if (!LoadInstallManifest(instance, NULL, ""))
+        return EXIT_SETUP_FAILED;
+    // The record holds at most RECORD_VALUE_SIZE - 1 characters: a longer directory would be
+    // read back cut, and the removal would work on another directory.
+    if (parsed && strlen(args.programDir) >= RECORD_VALUE_SIZE)
+        parsed = 0;
+    if (!parsed) {
+        char text[MESSAGE_TEMPLATE_SIZE];
+        LoadMessage(IDS_UNINSTALL_BAD_COMMAND, text, sizeof text);
+        ReportText(NULL, installManifest.productTitle, MB_ICONERROR, text);
+        return EXIT_SETUP_FAILED;
+    }
+
+    if (args.relocated) {
+        HANDLE original = (HANDLE)(ULONG_PTR)args.originalProcess;
+        WaitForSingleObject(original, 30000);
+        CloseHandle(original);
+    } else {
+        char dir[UNINSTALL_DIR_SIZE];
+        if (args.programDir[0])
+            StrCopy(dir, sizeof dir, args.programDir);
+        else
+            ReadRecordValue("DIR", "", dir, sizeof dir);
+        if (StartRelocatedCopy(tail, dir))
+            return EXIT_SETUP_OK;
+        // No copy: remove in place; this program and its directory then stay behind.
+    }
+    return Uninstall(&args);
+}

@@ -1,0 +1,242 @@
+// The copy engine: expansion through LZ32 into a working file, prompts, and the copy loop.
+#include "copy.h"
+
+#include <lzexpand.h>
+
+#include "../resources/resource.h"
+#include "../shell/setup.h"
+#include "../support/messages.h"
+#include "../support/strbuf.h"
+#include "copypaths.h"
+#include "progress.h"
+
+int32_t lastCopiedDisk;
+
+HANDLE CreateFileBeside(const char *path, char *tempPath, size_t cap)
+{
+    static unsigned serial;
+    if (!serial)
+        serial = GetTickCount() ^ (GetCurrentProcessId() << 4);
+    for (int attempt = 0; attempt < 64; attempt++) {
+        if (!ComposeSiblingTempPath(tempPath, cap, path, serial++))
+            return INVALID_HANDLE_VALUE;
+        HANDLE h = CreateFileA(tempPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               NULL);
+        if (h != INVALID_HANDLE_VALUE)
+            return h;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    tempPath[0] = '\0';
+    return INVALID_HANDLE_VALUE;
+}
+
+int PutFileInPlace(const char *tempPath, const char *path)
+{
+    if (MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING))
+        return 1;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+        return 0;
+    // Windows 95 has no MoveFileEx: the old file has to go first.
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(path))
+        return 0;
+    return MoveFileA(tempPath, path) != 0;
+}
+
+// An existing target must be a file that may be written; a missing one is made later.
+static int TargetWritable(const char *targetPath)
+{
+    DWORD attrs = GetFileAttributesA(targetPath);
+    if (attrs == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    if (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return 0;
+    HANDLE h = CreateFileA(targetPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    CloseHandle(h);
+    return 1;
+}
+
+static HANDLE OpenSource(const char *path)
+{
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+// The length the expansion must come to: the SZDD header's, or a plain file's own size.
+// The file is left at its start. 0 when the file is SZDD of a mode LZ32 cannot expand.
+static int ExpectedLength(HANDLE source, DWORD *length)
+{
+    unsigned char head[SZDD_HEADER_SIZE];
+    DWORD got = 0;
+    if (!ReadFile(source, head, sizeof head, &got, NULL))
+        got = 0;
+    SetFilePointer(source, 0, NULL, FILE_BEGIN);
+    uint32_t stated = 0;
+    int kind = ReadSzddHeader(head, got, &stated);
+    if (kind < 0)
+        return 0;
+    *length = kind ? stated : GetFileSize(source, NULL);
+    return 1;
+}
+
+// Asks before an existing ".ini" target is replaced; 1 when it may be.
+static int MayOverwrite(const char *targetPath)
+{
+    if (!IsIniGuarded(targetPath) || GetFileAttributesA(targetPath) == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    if (setupMode.silent)
+        return 0;
+    char text[MESSAGE_TEMPLATE_SIZE];
+    char caption[MANIFEST_TEXT_SIZE];
+    ComposeMessage(text, sizeof text, IDS_OVERWRITE_PROMPT, targetPath);
+    LoadMessage(IDS_OVERWRITE_CAPTION, caption, sizeof caption);
+    return MessageBoxA(mainWindow, text, caption, MB_YESNO | MB_ICONQUESTION) != IDNO;
+}
+
+// The files are opened with CreateFileA, not LZOpenFileA: that one fails on paths of 128
+// characters or more and, when it cannot create a target, quietly writes the compressed name
+// instead. The expansion goes to a working file beside the target, which replaces the target
+// only when it came out complete, so a failure never leaves a truncated product file.
+int ExpandFile(const char *sourcePath, const char *targetPath)
+{
+    if (StrEqualNoCase(sourcePath, targetPath))
+        return EXPAND_DONE;
+    char compressedPath[COPY_PATH_SIZE];
+    if (!ComposeCompressedPath(compressedPath, sizeof compressedPath, sourcePath))
+        return EXPAND_NO_SOURCE;
+    if (!MayOverwrite(targetPath))
+        return EXPAND_DONE;
+
+    HANDLE source = OpenSource(compressedPath);
+    if (source == INVALID_HANDLE_VALUE)
+        source = OpenSource(sourcePath);
+    if (source == INVALID_HANDLE_VALUE)
+        return EXPAND_NO_SOURCE;
+    DWORD expected = 0;
+    if (!ExpectedLength(source, &expected)) {
+        CloseHandle(source);
+        return EXPAND_FAILED;
+    }
+    // LZ32 works on HFILE numbers; a 32-bit handle value is one.
+    HFILE lz = LZInit((HFILE)(INT_PTR)source);
+    if (lz < 0) {
+        CloseHandle(source);
+        return EXPAND_FAILED;
+    }
+
+    char tempPath[MAX_PATH];
+    HANDLE target = INVALID_HANDLE_VALUE;
+    if (TargetWritable(targetPath))
+        target = CreateFileBeside(targetPath, tempPath, sizeof tempPath);
+    if (target == INVALID_HANDLE_VALUE) {
+        LZClose(lz);
+        return EXPAND_NO_TARGET;
+    }
+    LONG n = LZCopy(lz, (HFILE)(INT_PTR)target);
+    LZClose(lz);
+    BOOL closed = CloseHandle(target);
+    // LZ32 decodes to the end of the input, whatever the header says: a short or overlong
+    // result is a damaged source.
+    if (n <= 0 || (DWORD)n != expected || !closed) {
+        DeleteFileA(tempPath);
+        return EXPAND_FAILED;
+    }
+    if (!PutFileInPlace(tempPath, targetPath)) {
+        DeleteFileA(tempPath);
+        return EXPAND_NO_TARGET;
+    }
+    return EXPAND_DONE;
+}
+
+int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, HWND owner,
+                HWND statusControl)
+{
+    char sourcePath[COPY_PATH_SIZE];
+    char targetPath[COPY_PATH_SIZE];
+    int composed = ComposeTargetPath(targetPath, sizeof targetPath, targetDir, entry->targetName) &&
+                   ComposeSourcePath(sourcePath, sizeof sourcePath, sourceDir, entry->sourceName);
+
+    // A path too long for its buffer is refused as a copy the user could not complete.
+    if (composed) {
+        char line[MESSAGE_TEMPLATE_SIZE];
+        ComposeMessage(line, sizeof line, IDS_COPYING, sourcePath, targetPath);
+        WriteSetupLog(line);
+        if (statusControl)
+            SetWindowTextA(statusControl, line);
+        PumpMessages();
+
+        char diskCaption[MANIFEST_TEXT_SIZE];
+        LoadMessage(IDS_CHANGE_DISK, diskCaption, sizeof diskCaption);
+        for (;;) {
+            int code = ExpandFile(sourcePath, targetPath);
+            if (code == EXPAND_DONE) {
+                lastCopiedDisk = entry->diskNumber;
+                entry->status |= FILE_COPIED;
+                return 0;
+            }
+            // Both prompts are shown in silent mode too: without the file nothing can go on.
+            char prompt[MESSAGE_TEMPLATE_SIZE];
+            int answer;
+            if (code == EXPAND_NO_TARGET) {
+                ComposeMessage(prompt, sizeof prompt, IDS_TARGET_OPEN_FAILED, entry->targetName);
+                answer = MessageBoxA(owner, prompt, NULL, MB_RETRYCANCEL);
+            } else {
+                ComposeMessage(prompt, sizeof prompt, IDS_INSERT_DISK, (unsigned)entry->diskNumber,
+                               entry->sourceName);
+                UINT buttons = entry->diskNumber != lastCopiedDisk ? MB_OKCANCEL : MB_RETRYCANCEL;
+                answer = MessageBoxA(owner, prompt, diskCaption, buttons);
+            }
+            if (answer != IDRETRY && answer != IDOK)
+                break;
+        }
+    }
+
+    PumpMessages();
+    if (!entry->required)
+        return 0;
+    DWORD error = composed ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+    char text[MESSAGE_TEMPLATE_SIZE];  // room for a long directory and the error code
+    char caption[MANIFEST_TEXT_SIZE];
+    ComposeMessage(text, sizeof text, IDS_COPY_FAILED, entry->sourceName, targetDir,
+                   (unsigned)error);
+    LoadMessage(IDS_INSTALL_CAPTION, caption, sizeof caption);
+    ReportText(owner, caption, MB_ICONERROR, text);
+    return 1;
+}
+
+int CopyAllFiles(HINSTANCE instance, HWND owner, const char *sourceDir, const char *programDir,
+                 const char *dataDir, const char *webDir)
+{
+    int result = 0;
+    cancelRequested = 0;
+    HWND statusControl = OpenProgressDialog(instance, owner);
+
+    char line[64];
+    StrFormat(line, sizeof line, "installing %u files\n", (unsigned)installManifest.fileCount);
+    WriteSetupLog(line);
+
+    for (int i = 0; !cancelRequested && i < installManifest.fileCount; i++) {
+        FileEntry *row = &installManifest.files[i];
+        const char *targetDir = SelectTargetDir(row->targetDirKind, programDir, dataDir, webDir);
+        if (CopyOneFile(row, sourceDir, targetDir, owner, statusControl)) {
+            result = 0;
+            break;
+        }
+        result = 1;
+    }
+
+    if (cancelRequested) {
+        // A user who pressed Cancel has not got the product installed.
+        result = 0;
+    } else if (statusControl) {
+        char text[512];
+        LoadMessage(IDS_CREATING_ICONS, text, sizeof text);
+        SetWindowTextA(statusControl, text);
+    }
+    CloseProgressDialog(owner);
+    return result;
+}

@@ -1,0 +1,81 @@
+// Path composition, the ".ini" guard and the SZDD header test of the copy engine.
+#include "copypaths.h"
+
+#include <string.h>
+
+#include "../support/strbuf.h"
+
+// Joins up to three parts; on overflow leaves an empty string rather than a cut path.
+static int Join(char *out, size_t cap, const char *a, const char *b, const char *c)
+{
+    if (cap == 0)
+        return 0;
+    int fit = StrCopy(out, cap, a) && StrAppend(out, cap, b) && StrAppend(out, cap, c);
+    if (!fit)
+        out[0] = '\0';
+    return fit;
+}
+
+int ComposeSourcePath(char *out, size_t cap, const char *sourceDir, const char *sourceName)
+{
+    return Join(out, cap, sourceDir, sourceName, "");
+}
+
+int ComposeTargetPath(char *out, size_t cap, const char *targetDir, const char *targetName)
+{
+    return Join(out, cap, targetDir, "\\", targetName);
+}
+
+int ComposeCompressedPath(char *out, size_t cap, const char *sourcePath)
+{
+    if (!Join(out, cap, sourcePath, "", ""))
+        return 0;
+    size_t n = strlen(out);
+    if (n > 0)
+        out[n - 1] = '_';
+    return 1;
+}
+
+int ComposeSiblingTempPath(char *out, size_t cap, const char *path, unsigned serial)
+{
+    if (cap == 0)
+        return 0;
+    const char *slash = strrchr(path, '\\');
+    size_t dirLength = slash ? (size_t)(slash - path) + 1 : 0;
+    char name[16];
+    StrFormat(name, sizeof name, "~tw%04X.tmp", serial & 0xFFFFu);
+    if (dirLength + strlen(name) >= cap) {
+        out[0] = '\0';
+        return 0;
+    }
+    memcpy(out, path, dirLength);
+    out[dirLength] = '\0';
+    return StrAppend(out, cap, name);
+}
+
+int IsIniGuarded(const char *targetPath)
+{
+    return strstr(targetPath, ".ini") != NULL;
+}
+
+const char *SelectTargetDir(int targetDirKind, const char *programDir, const char *dataDir,
+                            const char *webDir)
+{
+    if (targetDirKind == 1 && dataDir && dataDir[0])
+        return dataDir;
+    if (targetDirKind == 2 && webDir && webDir[0])
+        return webDir;
+    return programDir;
+}
+
+int ReadSzddHeader(const unsigned char *head, size_t size, uint32_t *length)
+{
+    static const unsigned char signature[8] = {0x53, 0x5A, 0x44, 0x44, 0x88, 0xF0, 0x27, 0x33};
+    if (size < SZDD_HEADER_SIZE || memcmp(head, signature, sizeof signature) != 0)
+        return 0;
+    if (head[8] != 'A')
+        return -1;
+    *length = (uint32_t)head[10] | (uint32_t)head[11] << 8 | (uint32_t)head[12] << 16 |
+              (uint32_t)head[13] << 24;
+    return 1;
+}

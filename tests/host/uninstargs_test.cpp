@@ -1,0 +1,74 @@
+// The uninstaller's command line as the uninstall entry, the Start Menu item and the relocated
+// copy give it.
+#include <gtest/gtest.h>
+
+#include "../../payload/removetw/uninstargs.h"
+
+TEST(UninstallArgs, UnquotedDirectoriesWithBlanksRunToTheNextSwitch)
+{
+    UninstallArgs a;
+    ASSERT_TRUE(ParseUninstallArgs(
+        "-f C:\\Program Files\\Tarnwell -d C:\\Program Files\\Tarnwell -g Net Tools", &a));
+    EXPECT_STREQ("C:\\Program Files\\Tarnwell", a.programDir);
+    EXPECT_STREQ("C:\\Program Files\\Tarnwell", a.dataDir);
+    EXPECT_STREQ("Net Tools", a.groupName);
+    EXPECT_FALSE(a.silent);
+    EXPECT_FALSE(a.logging);
+    EXPECT_FALSE(a.relocated);
+}
+
+TEST(UninstallArgs, SwitchesBeforeOrAtTheEnd)
+{
+    UninstallArgs a;
+    ASSERT_TRUE(ParseUninstallArgs("-s -l -f C:\\Tw -d C:\\Tw -g Tarnwell", &a));
+    EXPECT_TRUE(a.silent);
+    EXPECT_TRUE(a.logging);
+    EXPECT_STREQ("Tarnwell", a.groupName);
+
+    ASSERT_TRUE(ParseUninstallArgs("-f C:\\Tw -d C:\\Tw -g Tarnwell Tools -s  ", &a));
+    EXPECT_TRUE(a.silent);
+    EXPECT_STREQ("Tarnwell Tools", a.groupName);
+
+    // A blank-free word that merely starts like a switch is part of the value.
+    ASSERT_TRUE(ParseUninstallArgs("-f C:\\a -dir\\b -g G-s", &a));
+    EXPECT_STREQ("C:\\a -dir\\b", a.programDir);
+    EXPECT_STREQ("G-s", a.groupName);
+}
+
+TEST(UninstallArgs, QuotedValuesAndTheRelocatedForm)
+{
+    UninstallArgs a;
+    ASSERT_TRUE(ParseUninstallArgs("-x 1234 -f \"C:\\My -d Dir\" -g \"Tools (Net)\"", &a));
+    EXPECT_TRUE(a.relocated);
+    EXPECT_EQ(1234ul, a.originalProcess);
+    EXPECT_STREQ("C:\\My -d Dir", a.programDir);
+    EXPECT_STREQ("", a.dataDir);
+    EXPECT_STREQ("Tools (Net)", a.groupName);
+
+    char cmd[200];
+    ASSERT_TRUE(ComposeRelocatedCommand(cmd, sizeof cmd, "C:\\T\\removetw-7.exe", 88, "-s -f C:\\Tw"));
+    EXPECT_STREQ("\"C:\\T\\removetw-7.exe\" -x 88 -s -f C:\\Tw", cmd);
+    EXPECT_FALSE(ComposeRelocatedCommand(cmd, 10, "C:\\T\\removetw-7.exe", 88, ""));
+}
+
+TEST(UninstallArgs, EmptyLineAndValuesTooLong)
+{
+    UninstallArgs a;
+    ASSERT_TRUE(ParseUninstallArgs("", &a));
+    EXPECT_STREQ("", a.programDir);
+    ASSERT_TRUE(ParseUninstallArgs(nullptr, &a));
+
+    std::string longDir = "-f C:\\" + std::string(UNINSTALL_DIR_SIZE, 'a');
+    EXPECT_FALSE(ParseUninstallArgs(longDir.c_str(), &a));
+    std::string longGroup = "-f C:\\a -g " + std::string(UNINSTALL_GROUP_SIZE, 'g');
+    EXPECT_FALSE(ParseUninstallArgs(longGroup.c_str(), &a));
+}
+
+TEST(UninstallArgs, PathIsWithinADirectory)
+{
+    EXPECT_TRUE(PathIsWithin("C:\\Program Files\\Tarnwell", "c:\\program files\\tarnwell\\"));
+    EXPECT_TRUE(PathIsWithin("C:\\Program Files\\Tarnwell\\sub", "C:\\Program Files\\Tarnwell"));
+    EXPECT_FALSE(PathIsWithin("C:\\Program Files\\Tarnwell2", "C:\\Program Files\\Tarnwell"));
+    EXPECT_FALSE(PathIsWithin("C:\\", "C:\\Program Files"));
+    EXPECT_FALSE(PathIsWithin("C:\\x", ""));
+}

@@ -1,0 +1,148 @@
+// Payload extraction to the temporary directory, its cleanup, and the payload installed whole.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "copytestutil.h"
+#include "shell/setup.h"
+#include "uidriver.h"
+#include "workflow/copy.h"
+#include "workflow/extract.h"
+
+using uidriver::UiDriver;
+using uidriver::UiScript;
+
+namespace {
+
+class ExtractTest : public testing::Test {
+protected:
+    // Made before TEMP is redirected, so they lie outside the directory under test.
+    ScratchDir logDir{"log"};
+    ScratchDir program{"program"};
+    TempDirOverride temp;
+    SetupState state;
+    ScopedCurrentDir cwd{logDir.path()};
+
+    void SetUp() override
+    {
+        setupMode = SetupModeFlags{};
+        setupMode.logging = 1;
+    }
+    std::string Log() const { return ReadFileOrEmpty(logDir.file("setup.log")); }
+    std::string Temp(const std::string &name) const { return temp.withSlash() + name; }
+    bool Logged(const std::string &line) const { return Log().find(line + "\r\n") != std::string::npos; }
+};
+
+#define EXPECT_FILE(content, path) EXPECT_TRUE((content) == ReadFileOrEmpty(path)) << (path)
+
+TEST_F(ExtractTest, EveryRowIsWrittenCompressedAndDeletedAgain)
+{
+    ASSERT_TRUE(WriteWholeFile(Temp("tarnwell.exe"), "a stale file of an earlier run"));
+    StatusRecorder status;
+    UiDriver driver(UiScript().Allow("Installation"));
+    EXPECT_EQ(6, ExtractPayload(moduleInstance, state.owner()));
+    EXPECT_UI_DONE(driver);
+    EXPECT_EQ(nullptr, progressDialog);
+
+    std::vector<std::string> names = PayloadNames();
+    std::vector<std::string> lines = status.Lines();
+    ASSERT_EQ(names.size(), lines.size());
+    for (size_t i = 0; i < names.size(); i++) {
+        SCOPED_TRACE(names[i]);
+        std::string packed = ReadFileOrEmpty(PackedPayload(names[i]));
+        EXPECT_FILE(packed, Temp(names[i]));
+        EXPECT_EQ(FILE_EXTRACTED, installManifest.files[i].status);
+        std::string line = "Extracting to " + Temp(names[i]) + ", " + std::to_string(packed.size()) + " bytes";
+        EXPECT_TRUE(Logged(line)) << Log();
+        EXPECT_EQ(line, lines[i]);
+    }
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, ListDir(temp.dir()));  // nothing else, no working files
+
+    EXPECT_EQ(0, DeleteExtractedFiles());
+    EXPECT_TRUE(ListDir(temp.dir()).empty());
+    EXPECT_TRUE(Logged("Removing " + Temp("tarnwell.exe"))) << Log();
+    EXPECT_TRUE(Logged("Removing " + Temp("mib.txt"))) << Log();
+}
+
+TEST_F(ExtractTest, MissingResourcesAreSkippedAndNotCleanedUp)
+{
+    FileEntry rows[6];
+    for (int i = 0; i < 6; i++)
+        rows[i] = installManifest.files[i];
+    rows[2].resourceName = "NOSUCHFILE";
+    state.UseTable(rows, 6);
+    ASSERT_TRUE(WriteWholeFile(Temp("tarnwell.cnt"), "not ours"));
+
+    setupMode.silent = 1;
+    UiDriver driver(UiScript{});
+    EXPECT_EQ(5, ExtractPayload(moduleInstance, state.owner()));
+    EXPECT_EQ(0, rows[2].status);
+    EXPECT_EQ(FILE_EXTRACTED, rows[3].status);
+    EXPECT_TRUE(Logged("Failed to locate resource NOSUCHFILE")) << Log();
+    DeleteExtractedFiles();
+    EXPECT_EQ(std::vector<std::string>{"tarnwell.cnt"}, ListDir(temp.dir()));
+    EXPECT_FILE("not ours", Temp("tarnwell.cnt"));
+
+    for (FileEntry &row : rows) {
+        row.resourceName = "NOSUCHFILE";
+        row.status = 0;
+    }
+    EXPECT_EQ(0, ExtractPayload(moduleInstance, state.owner()));
+    DeleteExtractedFiles();
+    EXPECT_EQ(std::vector<std::string>{"tarnwell.cnt"}, ListDir(temp.dir()));
+    EXPECT_UI_DONE(driver);
+    EXPECT_TRUE(driver.Windows().empty()) << driver.Transcript();  // silent: no dialog at all
+}
+
+TEST_F(ExtractTest, FileThatCannotBeCreatedLeavesNoWorkingFileBehind)
+{
+    ASSERT_TRUE(CreateDirectoryA(Temp("tarnwell.txt").c_str(), nullptr));
+    setupMode.silent = 1;
+    EXPECT_EQ(5, ExtractPayload(moduleInstance, state.owner()));
+    EXPECT_EQ(0, installManifest.files[3].status);
+    EXPECT_TRUE(Logged("File creation error on " + Temp("tarnwell.txt"))) << Log();
+    DeleteExtractedFiles();
+    EXPECT_EQ(std::vector<std::string>{"tarnwell.txt"}, ListDir(temp.dir()));
+}
+
+// The product as a user gets it: out of setup.exe's resources, through the temporary
+// directory, into the program directory, byte for byte; then nothing of it left in TEMP.
+TEST_F(ExtractTest, PayloadInstallsByteIdenticalAndLeavesNothingInTemp)
+{
+    UiDriver driver(UiScript().Allow("Installation"));
+    ASSERT_EQ(6, ExtractPayload(moduleInstance, state.owner()));
+    StatusRecorder status;
+    EXPECT_EQ(1, CopyAllFiles(moduleInstance, state.owner(), temp.withSlash().c_str(),
+                              program.path().c_str(), program.path().c_str(), program.path().c_str()));
+    EXPECT_EQ(0, DeleteExtractedFiles());
+    EXPECT_UI_DONE(driver);
+
+    for (const std::string &name : PayloadNames()) {
+        SCOPED_TRACE(name);
+        std::string original;
+        ASSERT_TRUE(ReadWholeFile(OriginalPayload(name), &original));
+        EXPECT_FILE(original, program.file(name));
+    }
+    EXPECT_EQ(PayloadNames().size(), ListDir(program.path()).size());
+    EXPECT_TRUE(ListDir(temp.dir()).empty());
+    for (int i = 0; i < installManifest.fileCount; i++)
+        EXPECT_EQ(FILE_COPIED | FILE_EXTRACTED, installManifest.files[i].status);
+    EXPECT_EQ(1, lastCopiedDisk);
+
+    // One progress line per row, then the hand-over to the group step; the log the same rows.
+    std::vector<std::string> lines = status.Lines();
+    ASSERT_EQ(7u, lines.size());
+    EXPECT_EQ("Copying " + Temp("tarnwell.exe") + " to " + program.file("tarnwell.exe"), lines[0]);
+    EXPECT_EQ("Creating group and icons.", lines[6]);
+    std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("bytes\r\ninstalling 6 files\r\n\r\nCopying ")) << log;
+    size_t copying = 0;
+    for (size_t at = log.find("Copying "); at != std::string::npos; at = log.find("Copying ", at + 1))
+        copying++;
+    EXPECT_EQ(6u, copying);
+}
+
+}  // namespace
