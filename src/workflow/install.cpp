@@ -1,10 +1,225 @@
-// The install workflow: for now only the caption; the steps arrive with their parts.
+// The install workflow: action, extraction, directories, copying, group and items, record.
 #include "install.h"
 
+#include <string.h>
+
+#include "../progman/dde.h"
+#include "../progman/groupdlg.h"
+#include "../prompts/action.h"
+#include "../prompts/destination.h"
+#include "../prompts/dirtree.h"
+#include "../prompts/getdir.h"
+#include "../prompts/source.h"
+#include "../resources/resource.h"
 #include "../shell/manifest.h"
+#include "../shell/setup.h"
+#include "../support/messages.h"
+#include "../support/strbuf.h"
+#include "copy.h"
+#include "extract.h"
+#include "progress.h"
+#include "record.h"
+#include "remove.h"
+#include "version.h"
+
+#define DIR_SIZE 512
+
+// Logs message 10026 followed by the directory that could not be created.
+static void LogCreationFailure(const char *dir, char *text, size_t cap)
+{
+    LoadMessage(IDS_DATA_DIR_FAILED, text, (int)cap);
+    StrAppend(text, cap, "\r\n");
+    StrAppend(text, cap, dir);
+    WriteSetupLog(text);
+}
+
+static int Fail(int exitCode)
+{
+    setupExitCode = exitCode;
+    return 0;
+}
+
+static int ChooseDefaultProgramDir(HWND mainWindow, const char *caption, char *programDir)
+{
+    OSVERSIONINFOA vi;
+    memset(&vi, 0, sizeof vi);
+    vi.dwOSVersionInfoSize = sizeof vi;
+    int known = GetVersionExA(&vi) != 0;
+    VersionDecision d = DecideForVersion(known, vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
+    const InstallManifest *m = &installManifest;
+    const char *dir = d.programDir == PROGRAM_DIR_NT3 ? m->programDirNt3
+                    : d.programDir == PROGRAM_DIR_OTHER ? m->programDirOther
+                    : m->programDirModern;
+    StrCopy(programDir, DIR_SIZE, dir);
+    if (d.refused) {
+        ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_NT_TOO_OLD,
+                      (unsigned)vi.dwMajorVersion, (unsigned)vi.dwMinorVersion);
+        return 0;
+    }
+    return 1;
+}
+
+// Settles dataDir: the program directory unless the manifest asks for a data directory.
+static int SettleDataDir(HWND mainWindow, const char *caption, const char *programDir, char *dataDir)
+{
+    const InstallManifest *m = &installManifest;
+    char text[MESSAGE_TEMPLATE_SIZE];
+    StrCopy(dataDir, DIR_SIZE, programDir);
+    if (m->options & OPTION_ASK_DATA_DIR) {
+        const char *preset = m->dataDirPreset;
+        if (!StrEqualNoCase(preset, "program") && !StrEqualNoCase(preset, "none") && strlen(preset) > 2)
+            StrCopy(dataDir, DIR_SIZE, preset);
+        char recorded[RECORD_VALUE_SIZE];
+        if (ReadRecordValue("DEFDIR", dataDir, recorded, sizeof recorded))
+            StrCopy(dataDir, DIR_SIZE, recorded);
+        if (setupMode.silent) {
+            if (!CreateDirectoryTree(dataDir)) {
+                LogCreationFailure(dataDir, text, sizeof text);
+                return 0;
+            }
+        } else {
+            LoadMessage(IDS_DATA_DIR_TITLE, promptTitle, sizeof promptTitle);
+            StrCopy(browseSelector, sizeof browseSelector, "b");
+            char answer[DIR_SIZE];
+            while (PromptForDirectory(mainWindow, moduleInstance,
+                                      "Please enter your preferred local data directory:", programDir, answer)) {
+                StrCopy(dataDir, DIR_SIZE, answer);
+                if (CreateDirectoryTree(dataDir))
+                    break;
+                LogCreationFailure(dataDir, text, sizeof text);
+                MessageBoxA(mainWindow, text, caption, MB_ICONERROR);
+            }
+        }
+    }
+    StripTrailingBackslash(dataDir);
+    PumpMessages();
+    return 1;
+}
+
+// Creates the group and an item for each row copied in this run whose file is there.
+static int CreateGroupAndItems(HWND mainWindow, const char *programDir, const char *dataDir)
+{
+    InstallManifest *m = &installManifest;
+    char recorded[RECORD_VALUE_SIZE];
+    if (ReadRecordValue("GROUP", m->groupName, recorded, sizeof recorded))
+        StrCopy(m->groupName, sizeof m->groupName, recorded);
+    if (!setupMode.silent && AskGroupName(mainWindow, moduleInstance) == 0)
+        return 0;
+    if (!m->groupName[0])
+        StrCopy(m->groupName, sizeof m->groupName, m->productName);
+
+    char text[MESSAGE_TEMPLATE_SIZE];
+    LoadMessage(IDS_CREATING_GROUP, text, sizeof text);
+    WriteSetupLog(text);
+    if (ProgmanCreateGroup(m->groupName) == 1) {
+        for (int i = 0; i < m->fileCount; i++) {
+            const FileEntry *e = &m->files[i];
+            if (!(e->status & FILE_COPIED) || !e->iconFlags)
+                continue;
+            char path[DIR_SIZE];
+            if (!StrFormat(path, sizeof path, "%s\\%s", programDir, e->targetName))
+                continue;
+            if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+                continue;
+            StrFormat(text, sizeof text, "creating icon for %s", path);
+            WriteSetupLog(text);
+            ProgmanReplaceItem(e->iconTitle, dataDir, e->targetName, path);
+        }
+    }
+    PumpMessages();
+    ProgmanClose();
+    return 1;
+}
 
 int RunInstall(HWND mainWindow)
 {
-    SetWindowTextA(mainWindow, installManifest.productTitle);
-    return 0;
+    InstallManifest *m = &installManifest;
+    char caption[256];
+    char sourceDir[DIR_SIZE], programDir[DIR_SIZE], dataDir[DIR_SIZE], webDir[DIR_SIZE];
+    char text[MESSAGE_TEMPLATE_SIZE];
+
+    StrCopy(caption, sizeof caption, m->productTitle);
+    SetWindowTextA(mainWindow, caption);
+
+    int action = ChooseSetupAction(mainWindow, moduleInstance);
+    if (action == 0)
+        return Fail(EXIT_SETUP_CANCELLED);
+    if (action == 2) {
+        // Removal reports its own outcome; with nothing recorded there was nothing to do.
+        char recorded[RECORD_VALUE_SIZE];
+        int found = ReadRecordValue("DIR", "", recorded, sizeof recorded) > 0;
+        int r = RemoveInstallation(mainWindow);
+        setupExitCode = found ? EXIT_SETUP_OK : EXIT_SETUP_FAILED;
+        return r;
+    }
+
+    if (ExtractPayload(moduleInstance, mainWindow) == 0) {
+        ReportMessage(mainWindow, "", MB_OK, IDS_EXTRACTION_FAILED);
+        return Fail(EXIT_SETUP_FAILED);
+    }
+
+    DWORD n = GetTempPathA(sizeof sourceDir, sourceDir);
+    if (n == 0 || n >= sizeof sourceDir)
+        sourceDir[0] = '\0';
+    EnsureTrailingBackslash(sourceDir, sizeof sourceDir);
+    PumpMessages();
+
+    if (!ChooseDefaultProgramDir(mainWindow, caption, programDir))
+        return Fail(EXIT_SETUP_FAILED);
+
+    if (!LocateSource(moduleInstance, mainWindow, sourceDir, m->files[0].sourceName)) {
+        ReportMessage(mainWindow, "Tarnwell.exe", MB_ICONERROR, IDS_NO_SOURCE);
+        return Fail(EXIT_SETUP_CANCELLED);
+    }
+
+    PumpMessages();
+    char recorded[RECORD_VALUE_SIZE];
+    if (ReadRecordValue("DIR", programDir, recorded, sizeof recorded))
+        StrCopy(programDir, sizeof programDir, recorded);
+
+    if (!setupMode.silent && !AskDestination(moduleInstance, mainWindow, programDir)) {
+        ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_NO_DESTINATION);
+        return Fail(EXIT_SETUP_CANCELLED);
+    }
+    if (!CreateDirectoryTree(programDir)) {
+        LogCreationFailure(programDir, text, sizeof text);
+        return Fail(EXIT_SETUP_FAILED);
+    }
+    StripTrailingBackslash(programDir);
+    PumpMessages();
+
+    if (!SettleDataDir(mainWindow, caption, programDir, dataDir))
+        return Fail(EXIT_SETUP_FAILED);
+
+    WriteSettingsKey();
+    PumpMessages();
+
+    StrCopy(webDir, sizeof webDir, programDir);
+    int result = CopyAllFiles(moduleInstance, mainWindow, sourceDir, programDir, dataDir, webDir);
+    int cancelled = cancelRequested;
+    PumpMessages();
+
+    int groupCancelled = 0;
+    if (result) {
+        result = CreateGroupAndItems(mainWindow, programDir, dataDir);
+        groupCancelled = !result;
+    }
+
+    PumpMessages();
+    if (!result) {
+        ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_INSTALL_FAILED);
+        return Fail(cancelled || groupCancelled ? EXIT_SETUP_CANCELLED : EXIT_SETUP_FAILED);
+    }
+
+    WriteUninstallEntry(programDir, dataDir, m->groupName);
+    WriteProfileRecord(programDir, dataDir, m->groupName);
+
+    char title[MESSAGE_TEMPLATE_SIZE];
+    LoadMessage(IDS_INSTALL_SUCCESS, text, sizeof text);
+    LoadMessage(IDS_CONGRATULATIONS, title, sizeof title);
+    WriteSetupLog(text);
+    if (!setupMode.silent)
+        MessageBoxA(mainWindow, text, title, MB_OK);
+    setupExitCode = EXIT_SETUP_OK;
+    return 1;
 }
