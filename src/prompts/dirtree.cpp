@@ -10,12 +10,17 @@
 
 #define DIRTREE_TEXT_SIZE 256
 
+// An existing entry counts only when it is a directory: a file of that name would have the
+// install copy into a path that cannot exist.
 static int CreateOneDirectory(const char *path, DWORD *error)
 {
     if (CreateDirectoryA(path, NULL))
         return 1;
     *error = GetLastError();
-    return *error == ERROR_ALREADY_EXISTS;
+    if (*error != ERROR_ALREADY_EXISTS)
+        return 0;
+    DWORD attrs = GetFileAttributesA(path);
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The box of a failed level: no owner, shown in every mode and not logged, so that a failure

@@ -83,6 +83,17 @@ TEST_F(Prompts, DirectoryTreeCreatesMissingParentsWithoutABox)
     EXPECT_UI_DONE(driver);
 }
 
+TEST_F(Prompts, DirectoryTreeRefusesAFileOfThatName)
+{
+    std::string file = dir_.file("taken");
+    ASSERT_TRUE(WriteWholeFile(file, "a user's file"));
+    UiDriver driver(UiScript().Expect("Install", "taken failed. (183)").Press(IDOK));
+    EXPECT_EQ(0, CreateDirectoryTree(Path(file)));
+    EXPECT_UI_DONE(driver);
+    std::string content;
+    EXPECT_TRUE(ReadWholeFile(file, &content) && content == "a user's file");
+}
+
 TEST_F(Prompts, DirectoryTreeOnAnUnmappedDriveShowsEachLevelEvenWhenSilent)
 {
     setupMode.silent = 1;
