@@ -1,4 +1,5 @@
 # The uninstaller links the setup's removal (setupcore) and its messages (setupres).
+include_guard(GLOBAL)
 if(TARGET removetw)
     target_sources(removetw PRIVATE
         ${CMAKE_SOURCE_DIR}/payload/removetw/uninstargs.cpp

@@ -145,14 +145,19 @@ char *NextGroupName(char **cursor)
 }
 
 size_t ComposeUninstallString(char *out, size_t cap, const char *programDir, const char *uninstallerBase,
-                              const char *dataDir, const char *groupName)
+                              const char *switches, const char *dataDir, const char *groupName)
 {
     Builder b = {out, cap, 0};
     Put(&b, "\"");
     Put(&b, programDir);
     Put(&b, "\\");
     Put(&b, uninstallerBase);
-    Put(&b, ".exe\" -f ");
+    Put(&b, ".exe\" ");
+    if (switches && *switches) {
+        Put(&b, switches);
+        Put(&b, " ");
+    }
+    Put(&b, "-f ");
     Put(&b, programDir);
     Put(&b, " -d ");
     Put(&b, dataDir);

@@ -40,11 +40,11 @@ size_t CopyGroupReply(char *buffer, size_t cap, const char *data, size_t size);
 char *NextGroupName(char **cursor);
 
 // The command line of the uninstall entry:
-// "<programDir>\<uninstallerBase>.exe" -f <programDir> -d <dataDir> -g <groupName>
+// "<programDir>\<uninstallerBase>.exe" [switches] -f <programDir> -d <dataDir> -g <groupName>
 // The program path is quoted so that a blank in it cannot make Windows start another program;
-// the arguments keep their unquoted form, which the uninstaller parses.
-// Returns the length as ComposeProgmanCommand does (cap 0 to measure).
+// the arguments keep their unquoted form, which the uninstaller parses. switches (such as
+// "-s") may be null. Returns the length as ComposeProgmanCommand does (cap 0 to measure).
 size_t ComposeUninstallString(char *out, size_t cap, const char *programDir, const char *uninstallerBase,
-                              const char *dataDir, const char *groupName);
+                              const char *switches, const char *dataDir, const char *groupName);
 
 #endif

@@ -6,6 +6,8 @@
 #include <stdint.h>
 
 #define MANIFEST_TEXT_SIZE 256
+// The product's version, as the list of installed programs shows it.
+#define PRODUCT_VERSION "1.0"
 
 // Status bits of a FileEntry, set during a run.
 #define FILE_COPIED 1

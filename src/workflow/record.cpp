@@ -49,6 +49,42 @@ static void SetText(HKEY key, const char *name, const char *text)
     RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
 }
 
+static void SetNumber(HKEY key, const char *name, DWORD value)
+{
+    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value);
+}
+
+// The uninstall command, sized to its parts and never cut; false when it cannot be made.
+static int SetUninstallCommand(HKEY key, const char *name, const char *switches, const char *programDir,
+                               const char *dataDir, const char *groupName)
+{
+    const char *base = installManifest.uninstallerBase;
+    size_t length = ComposeUninstallString(NULL, 0, programDir, base, switches, dataDir, groupName);
+    char *command = (char *)malloc(length + 1);
+    if (!command)
+        return 0;
+    ComposeUninstallString(command, length + 1, programDir, base, switches, dataDir, groupName);
+    SetText(key, name, command);
+    free(command);
+    return 1;
+}
+
+// Kilobytes of the product's files as installed, for the list of installed programs.
+static DWORD InstalledKilobytes(const char *programDir, const char *dataDir)
+{
+    unsigned long long total = 0;
+    for (int i = 0; i < installManifest.fileCount; i++) {
+        const FileEntry *e = &installManifest.files[i];
+        char path[2 * MANIFEST_TEXT_SIZE + 2];
+        const char *dir = e->targetDirKind == TARGET_DATA_DIR ? dataDir : programDir;
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (StrFormat(path, sizeof path, "%s\\%s", dir, e->targetName) &&
+            GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+            total += ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    }
+    return (DWORD)((total + 1023) / 1024);
+}
+
 void WriteUninstallEntry(const char *programDir, const char *dataDir, const char *groupName)
 {
     char path[2 * MANIFEST_TEXT_SIZE];
@@ -57,17 +93,20 @@ void WriteUninstallEntry(const char *programDir, const char *dataDir, const char
     HKEY key;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
         return;
-    char displayName[2 * MANIFEST_TEXT_SIZE];
-    if (StrFormat(displayName, sizeof displayName, "Ardenfel %s Uninstall", installManifest.productName))
-        SetText(key, "DisplayName", displayName);
-    // The command is as long as its parts: sized to them, never cut.
-    size_t length = ComposeUninstallString(NULL, 0, programDir, installManifest.uninstallerBase, dataDir, groupName);
-    char *command = (char *)malloc(length + 1);
-    if (command) {
-        ComposeUninstallString(command, length + 1, programDir, installManifest.uninstallerBase, dataDir, groupName);
-        SetText(key, "UninstallString", command);
-        free(command);
-    }
+    char text[2 * MANIFEST_TEXT_SIZE + 2];
+    if (StrFormat(text, sizeof text, "Ardenfel %s Uninstall", installManifest.productName))
+        SetText(key, "DisplayName", text);
+    SetUninstallCommand(key, "UninstallString", NULL, programDir, dataDir, groupName);
+    // What the list of installed programs shows and how it removes the product unattended.
+    SetUninstallCommand(key, "QuietUninstallString", "-s", programDir, dataDir, groupName);
+    SetText(key, "DisplayVersion", PRODUCT_VERSION);
+    SetText(key, "Publisher", "Ardenfel");
+    SetText(key, "InstallLocation", programDir);
+    if (StrFormat(text, sizeof text, "%s\\%s", programDir, installManifest.files[0].targetName))
+        SetText(key, "DisplayIcon", text);
+    SetNumber(key, "EstimatedSize", InstalledKilobytes(programDir, dataDir));
+    SetNumber(key, "NoModify", 1);
+    SetNumber(key, "NoRepair", 1);
     RegCloseKey(key);
 }
 

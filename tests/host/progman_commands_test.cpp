@@ -118,11 +118,14 @@ TEST(UninstallString, ProgramPathQuotedArgumentsAsTheyAre)
 {
     const char *dir = "C:\\Program Files\\My Tools";
     char buf[256];
-    size_t n = ComposeUninstallString(buf, sizeof buf, dir, "removetw", dir, "Net Tools");
+    size_t n = ComposeUninstallString(buf, sizeof buf, dir, "removetw", nullptr, dir, "Net Tools");
     EXPECT_STREQ("\"C:\\Program Files\\My Tools\\removetw.exe\" -f C:\\Program Files\\My Tools"
                  " -d C:\\Program Files\\My Tools -g Net Tools", buf);
     EXPECT_EQ(strlen(buf), n);
+    ComposeUninstallString(buf, sizeof buf, dir, "removetw", "-s", dir, "Net Tools");
+    EXPECT_STREQ("\"C:\\Program Files\\My Tools\\removetw.exe\" -s -f C:\\Program Files\\My Tools"
+                 " -d C:\\Program Files\\My Tools -g Net Tools", buf);
     // Three full directories and a full group name are measured whole.
     std::string d(255, 'd'), g(255, 'g');
-    EXPECT_EQ(3 * 255 + 255 + 8 + 19u, ComposeUninstallString(nullptr, 0, d.c_str(), "removetw", d.c_str(), g.c_str()));
+    EXPECT_EQ(3 * 255 + 255 + 8 + 19u, ComposeUninstallString(nullptr, 0, d.c_str(), "removetw", nullptr, d.c_str(), g.c_str()));
 }

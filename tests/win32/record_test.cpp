@@ -103,6 +103,15 @@ TEST_F(RecordTest, UninstallEntryQuotesTheProgramPathOnly)
     std::string expected = "\"C:\\Program Files\\My Tools\\removetw.exe\" -f C:\\Program Files\\My Tools"
                            " -d C:\\Program Files\\My Tools -g Net Tools";
     EXPECT_EQ(expected + '\0', cmd.data);
+    EXPECT_EQ("\"C:\\Program Files\\My Tools\\removetw.exe\" -s -f C:\\Program Files\\My Tools"
+              " -d C:\\Program Files\\My Tools -g Net Tools" + std::string(1, '\0'),
+              Query(kUninstallKey, "QuietUninstallString").data);
+    EXPECT_EQ(std::string("Ardenfel\0", 9), Query(kUninstallKey, "Publisher").data);
+    EXPECT_EQ(std::string(dir) + '\0', Query(kUninstallKey, "InstallLocation").data);
+    EXPECT_EQ(std::string(dir) + "\\tarnwell.exe" + '\0', Query(kUninstallKey, "DisplayIcon").data);
+    EXPECT_EQ(Dword(1), Query(kUninstallKey, "NoModify").data);
+    EXPECT_EQ(Dword(1), Query(kUninstallKey, "NoRepair").data);
+    EXPECT_EQ((DWORD)REG_DWORD, Query(kUninstallKey, "EstimatedSize").type);
 
     // The longest parts are stored whole.
     std::string longDir = "C:\\" + std::string(252, 'p'), longData = "D:\\" + std::string(252, 'd');
