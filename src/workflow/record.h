@@ -7,7 +7,8 @@
 #define RECORD_VALUE_SIZE 256
 
 // The product's key trees (under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE) and its settings key.
-#define PRODUCT_KEY_PATH "Software\\Ardenfel\\Tarnwell"
+#define VENDOR_KEY_PATH "Software\\Ardenfel"
+#define PRODUCT_KEY_PATH VENDOR_KEY_PATH "\\Tarnwell"
 #define SETTINGS_KEY_PATH PRODUCT_KEY_PATH "\\Settings"
 
 // Reads key of the product's WIN.INI section through a 256-character buffer (a longer value

@@ -83,6 +83,20 @@ static void RemoveProductKey(HKEY root, unsigned logMessage)
     WriteSetupLog(text);
 }
 
+// The install made the maker's key as the product key's parent; it goes too when nothing else
+// of the maker's is in it (tested first, since Windows 9x would delete it with its subkeys).
+static void RemoveVendorKeyIfEmpty(HKEY root)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, VENDOR_KEY_PATH, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    DWORD subkeys = 1, values = 1;
+    LONG status = RegQueryInfoKeyA(key, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    if (status == ERROR_SUCCESS && subkeys == 0 && values == 0)
+        RegDeleteKeyA(root, VENDOR_KEY_PATH);
+}
+
 // Deletes the product's items in the recorded group (and the group when it bears the product's
 // name) and removes the program directory. Returns 0 when the directory went, -1 otherwise,
 // also when there is no group to work on.
@@ -141,6 +155,8 @@ int RemoveInstallation(HWND ownerWindow)
     DeleteUninstallEntry();
     RemoveProductKey(HKEY_CURRENT_USER, IDS_REMOVING_HKCU);
     RemoveProductKey(HKEY_LOCAL_MACHINE, IDS_REMOVING_HKLM);
+    RemoveVendorKeyIfEmpty(HKEY_CURRENT_USER);
+    RemoveVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
     int removalStatus = RemoveGroupAndDirectory(installedDir);
     DeleteProfileRecord();
 

@@ -28,8 +28,8 @@ const char *const kFiles[] = {"tarnwell.exe", "tarnwell.hlp", "tarnwell.cnt", "t
 
 class RemoveTest : public testing::Test {
 protected:
-    RegistryTreeGuard machineKey{HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH};
-    RegistryTreeGuard userKey{HKEY_CURRENT_USER, PRODUCT_KEY_PATH};
+    RegistryTreeGuard machineKey{HKEY_LOCAL_MACHINE, VENDOR_KEY_PATH};
+    RegistryTreeGuard userKey{HKEY_CURRENT_USER, VENDOR_KEY_PATH};
     RegistryTreeGuard uninstallKey{HKEY_LOCAL_MACHINE, kUninstallKey};
     ProfileSectionGuard section{"Tarnwell"};
     ScratchDir work{"remove"};
@@ -151,7 +151,7 @@ TEST_F(RemoveTest, DefaultInstallationIsRemovedWholeWithEveryCommand)
               LogLines(work.path()));
     EXPECT_FALSE(FileExists(dir));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ardenfel"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, VENDOR_KEY_PATH));  // nothing else of the maker's
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     char sectionText[64];
     EXPECT_EQ(0u, GetProfileSectionA("Tarnwell", sectionText, sizeof sectionText));
@@ -180,6 +180,9 @@ TEST_F(RemoveTest, AnExtraFileKeepsTheDirectoryAndSaysSo)
     Install("Tarnwell");
     WriteWholeFile(dir + "\\settings.ini", "kept");
     DeleteFileA((dir + "\\mib.txt").c_str());  // a file already gone fails, and removal goes on
+    HKEY other;  // another product of the maker's keeps the maker's key
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, VENDOR_KEY_PATH "\\Other", &other));
+    RegCloseKey(other);
     setupMode.silent = 0;
     std::string expectedText = "Removal process complete.\nCheck the directory " + dir +
                                " for excess files\nthat caused the removal process to not cleanup entirely.";
@@ -192,6 +195,8 @@ TEST_F(RemoveTest, AnExtraFileKeepsTheDirectoryAndSaysSo)
     log[7] = "Removing " + dir + "\\mib.txt (failed)";
     EXPECT_EQ(log, LogLines(work.path()));
     EXPECT_EQ(Lines{"settings.ini"}, ListFiles(dir));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, VENDOR_KEY_PATH "\\Other"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH));
 }
 
 TEST_F(RemoveTest, ASecondRemovalFindsNothingAndDeletesNothing)
