@@ -12,9 +12,6 @@
 
 char groupListBuffer[GROUP_LIST_SIZE];
 
-static const char quoteRefusedText[] =
-    "A Program Manager group name cannot contain a double quote (\").\nPlease enter another name.";
-
 // Copies the reply of a completed request into groupListBuffer; 0 when there was none.
 static int ReadGroupReply(HDDEDATA data)
 {
@@ -80,7 +77,7 @@ static int AcceptGroupName(HWND dialog)
     if (!CommandValueAcceptable(name)) {
         char caption[MANIFEST_TEXT_SIZE];
         GetWindowTextA(dialog, caption, sizeof caption);
-        ReportText(dialog, caption, MB_OK | MB_ICONEXCLAMATION, quoteRefusedText);
+        ReportMessage(dialog, caption, MB_OK | MB_ICONEXCLAMATION, IDS_GROUP_QUOTE_REFUSED);
         SetFocus(GetDlgItem(dialog, IDC_GETGROUP_COMBO));
         return 0;
     }

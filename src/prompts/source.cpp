@@ -34,8 +34,7 @@ static int FindSourceFile(char *work, size_t cap, size_t base, const char *fileN
 static void ReportTooLong(HWND owner, const char *fileName)
 {
     char text[PROMPT_TEXT_SIZE];
-    StrFormat(text, sizeof text, "The directory is too long.\nA source directory may have at most %u characters.",
-              (unsigned)LongestSearchDirectory(SOURCE_PATH_SIZE, fileName));
+    ComposeMessage(text, sizeof text, IDS_SOURCE_TOO_LONG, (unsigned)LongestSearchDirectory(SOURCE_PATH_SIZE, fileName));
     WriteSetupLog(text);
     MessageBoxA(owner, text, promptTitle, MB_OK | MB_ICONERROR);
 }

@@ -118,4 +118,8 @@
 #define IDS_ACTION_INSTALL          10071
 #define IDS_ACTION_REMOVE           10072
 
+/* String table, refusals of answers the setup cannot use. */
+#define IDS_SOURCE_TOO_LONG         10100
+#define IDS_GROUP_QUOTE_REFUSED     10101
+
 #endif /* TARNWELL_RESOURCE_H */

@@ -351,6 +351,8 @@ const Message kMessages[] = {
     {10092, "Removing HKEY_CURRENT_USER registry entries"},
     {10093, "Removing HKEY_LOCAL_MACHINE registry entries"},
     {11622, "Failed to open destination file %1!s!"},
+    {10100, "The directory is too long.\nA source directory may have at most %1!u! characters."},
+    {10101, "A Program Manager group name cannot contain a double quote (\").\nPlease enter another name."},
 };
 
 // Keyed by number, so a define bound to the wrong number shows up as a wrong text.
