@@ -21,7 +21,7 @@ static int ParseInsert(const char *p, char *conv, size_t *len)
     if (p[i] == '!') {
         const char *end = strchr(p + i + 1, '!');
         if (end && end > p + i + 1) {
-            *conv = end[-1];    // the letter ends the printf-like spec, e.g. "s", "u", "lu"
+            *conv = end[-1];    // the letter ends the printf-like conversion: "s", "u", "lu"
             i = (size_t)(end - p) + 1;
         }
     }
