@@ -1,0 +1,387 @@
+// End-to-end scenarios of a user at setup.exe: install, reinstall, remove, uninstall, failures.
+#include <gtest/gtest.h>
+
+#include "resources/resource.h"
+#include "scenario.h"
+#include "testutil.h"
+
+using namespace e2e;
+
+namespace {
+
+// The prefix as the suite found it, compared with the prefix the suite leaves.
+class PrefixEnvironment : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        CloseFolderWindows();
+        before_ = TakePrefixState();
+    }
+    void TearDown() override
+    {
+        std::vector<std::string> diff = PrefixDifferences(before_, TakePrefixState());
+        EXPECT_TRUE(diff.empty()) << "the suite left the prefix changed:\n" << Lines(diff);
+    }
+
+private:
+    PrefixState before_;
+};
+testing::Environment *const prefixEnvironment = testing::AddGlobalTestEnvironment(new PrefixEnvironment);
+
+const char kConfirmStart[] = "Remove Tarnwell from ";
+
+Script InteractiveInstall()
+{
+    Script s;
+    s.Expect("Install").Press(IDOK);
+    s.Expect("PROGRAM files directory").Press(IDOK);
+    s.Expect("Program Manager Group").Press(IDOK);
+    s.Expect("Congratulations!", "Installation successful!").Press(IDOK);
+    return s;
+}
+
+struct FindWindow {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindTarnwellWindow(HWND w, LPARAM lp)
+{
+    FindWindow *f = (FindWindow *)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char title[64] = "";
+    if (pid == f->pid && IsWindowVisible(w) && GetWindowTextA(w, title, sizeof title) && !strcmp(title, "Tarnwell"))
+        f->found = w;
+    return !f->found;
+}
+
+// Starts the installed program and closes its window again.
+void ExpectProgramStarts(const std::string &exe)
+{
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << cmd;
+    FindWindow find = {pi.dwProcessId, NULL};
+    for (int i = 0; i < 200 && !find.found; ++i) {
+        EnumWindows(FindTarnwellWindow, (LPARAM)&find);
+        if (!find.found)
+            Sleep(50);
+    }
+    EXPECT_TRUE(find.found) << exe << " showed no window titled Tarnwell";
+    if (find.found)
+        PostMessageA(find.found, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << exe << " did not end when its window was closed";
+        TerminateProcess(pi.hProcess, 1);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+}  // namespace
+
+// The road of a typical install with every default, a reinstall over it, then a removal
+// chosen in the setup's first dialog: the prefix ends as it began.
+TEST(Install, DefaultsThenReinstallThenRemovalLeaveThePrefixAsItWas)
+{
+    PrefixState before = TakePrefixState();
+
+    RunResult first = PlaySetup("-l", InteractiveInstall());
+    EXPECT_RUN(first, 0);
+    for (const Seen &w : first.windows) {
+        if (w.step == 0) {
+            EXPECT_FALSE(ControlOf(w.info, IDC_INSTALL_REMOVE).enabled) << "removal offered with nothing installed";
+            EXPECT_EQ(BST_CHECKED, ControlOf(w.info, IDC_INSTALL_INSTALL).checked);
+            EXPECT_EQ("Install or update Tarnwell", ControlOf(w.info, IDC_INSTALL_INSTALL).text);
+        } else if (w.step == 1) {
+            EXPECT_EQ(kDefaultDir, ControlOf(w.info, IDC_GETDIR_EDIT).text);
+            EXPECT_EQ("Please enter the destination directory:", ControlOf(w.info, IDC_GETDIR_PROMPT).text);
+        } else if (w.step == 2) {
+            EXPECT_EQ("Tarnwell", ControlOf(w.info, IDC_GETGROUP_COMBO).text);
+            const std::vector<std::string> &groups = ControlOf(w.info, IDC_GETGROUP_COMBO).items;
+            EXPECT_NE(groups.end(), std::find(groups.begin(), groups.end(), "StartUp")) << "the existing groups are not listed";
+        }
+    }
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+    EXPECT_TRUE(LogHas(first, "Copying ")) << first.log;
+    EXPECT_TRUE(LogHas(first, "creating icon for C:\\Program Files\\Tarnwell\\removetw.exe")) << first.log;
+    EXPECT_TRUE(LogHas(first, "Installation successful!")) << first.log;
+    ExpectProgramStarts(std::string(kDefaultDir) + "\\tarnwell.exe");
+
+    // A reinstall offers what the last one chose and replaces the links.
+    RunResult again = PlaySetup("", InteractiveInstall());
+    EXPECT_RUN(again, 0);
+    for (const Seen &w : again.windows) {
+        if (w.step == 0) {
+            EXPECT_TRUE(ControlOf(w.info, IDC_INSTALL_REMOVE).enabled) << "removal not offered over an installation";
+        } else if (w.step == 1) {
+            EXPECT_EQ(kDefaultDir, ControlOf(w.info, IDC_GETDIR_EDIT).text);
+        } else if (w.step == 2) {
+            EXPECT_EQ("Tarnwell", ControlOf(w.info, IDC_GETGROUP_COMBO).text);
+        }
+    }
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+    EXPECT_EQ(4u, LinksOf("Tarnwell").size()) << Lines(LinksOf("Tarnwell"));
+
+    Script remove;
+    remove.Expect("Install").Check(IDC_INSTALL_REMOVE).Press(IDOK);
+    remove.Expect("Remove", "Removal process complete.\nAll files removed.").Press(IDOK);
+    EXPECT_RUN(PlaySetup("", remove), 0);
+    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+
+    // Once more there is nothing to remove.
+    RunResult nothing = PlaySetup("-r -s -l");
+    EXPECT_RUN(nothing, 1603);
+    EXPECT_TRUE(LogHas(nothing, "Insufficient information available to")) << nothing.log;
+
+    std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
+    EXPECT_TRUE(diff.empty()) << "install and removal left the prefix changed:\n" << Lines(diff);
+}
+
+// A typed destination with a trailing backslash and a group picked from the list; then the
+// uninstall entry's command, started as Windows starts it.
+TEST(Install, TypedDirectoryAndListedGroupThenUninstallString)
+{
+    const std::string dir = "C:\\Program Files\\Tarnwell Net";
+    const std::string group = "StartUp";
+    PrefixState before = TakePrefixState();
+    Script install;
+    install.Expect("PROGRAM files directory").Type(IDC_GETDIR_EDIT, dir + "\\").Press(IDOK);
+    install.Expect("Program Manager Group").Select(IDC_GETGROUP_COMBO, group).Press(IDOK);
+    install.Expect("Congratulations!").Press(IDOK);
+    EXPECT_RUN(PlaySetup("-i", install), 0);
+    EXPECT_INSTALLED(dir, group);
+
+    RunOptions opts;
+    opts.commandLine = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    Script uninstall;
+    uninstall.Expect("Remove", kConfirmStart + dir).Press(IDYES);
+    uninstall.Expect("Remove", "All files removed.").Press(IDOK);
+    RunResult r = Play(opts, uninstall);
+    EXPECT_RUN(r, 0);
+    ASSERT_EQ(1u, r.copies.size()) << "the uninstaller did not hand over to a copy of itself";
+    EXPECT_EQ(0u, r.copies[0]);
+    EXPECT_REMOVED(dir, group, true);
+
+    std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
+    EXPECT_TRUE(diff.empty()) << "install and uninstall left the prefix changed:\n" << Lines(diff);
+}
+
+// Cancel in the group dialog: the files stay, nothing is recorded but the settings key.
+TEST(Install, GroupDialogCancelled)
+{
+    Script s;
+    s.Expect("PROGRAM files directory").Press(IDOK);
+    s.Expect("Program Manager Group").Press(IDCANCEL);
+    s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
+    RunResult r = PlaySetup("-i -l", s);
+    EXPECT_RUN(r, 1602);
+    std::vector<std::string> all;
+    for (const PayloadFile &f : kPayload)
+        all.push_back(f.name);
+    ExpectFilesInstalled(kDefaultDir, all);
+    EXPECT_NO_RECORD();
+    EXPECT_EQ("0", RegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Applets"));
+    EXPECT_FALSE(FileExists(ProgramsFolder() + "\\Tarnwell")) << "a group was made";
+    EXPECT_TEMP_CLEAN();
+    CleanUpFailedInstall(kDefaultDir);
+}
+
+// The unattended install and removal, with their logs.
+TEST(Install, SilentInstallAndRemovalWithTheirLogs)
+{
+    RunResult r = PlaySetup("-s -l");
+    EXPECT_RUN(r, 0);
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+    std::string temp = TempDir() + "\\";
+    for (const PayloadFile &f : kPayload) {
+        std::string packed;
+        ASSERT_TRUE(ReadWholeFile(PackedFile(f.name), &packed));
+        std::string line = "Extracting to " + temp + f.name + ", " + std::to_string(packed.size()) + " bytes\r\n";
+        EXPECT_TRUE(LogHas(r, line)) << line << "not in\n" << r.log;
+        line = std::string("Copying ") + temp + f.name + " to " + kDefaultDir + "\\" + f.name + "\r\n";
+        EXPECT_TRUE(LogHas(r, line)) << line << "not in\n" << r.log;
+        if (f.iconTitle) {
+            line = std::string("creating icon for ") + kDefaultDir + "\\" + f.name + "\r\n";
+            EXPECT_TRUE(LogHas(r, line)) << line << "not in\n" << r.log;
+        }
+        line = "Removing " + temp + f.name + "\r\n";
+        EXPECT_TRUE(LogHas(r, line)) << line << "not in\n" << r.log;
+    }
+    EXPECT_TRUE(LogHas(r, "installing 6 files\r\n\r\n")) << r.log;
+    EXPECT_TRUE(LogHas(r, "Creating group\r\n")) << r.log;
+    EXPECT_TRUE(LogHas(r, "Installation successful!\r\n")) << r.log;
+
+    RunResult removal = PlaySetup("-r -s -l");
+    EXPECT_RUN(removal, 0);
+    EXPECT_TRUE(LogHas(removal, "\r\nRemoving installation of Tarnwell from C:\\Program Files\\Tarnwell\r\n")) << removal.log;
+    for (const PayloadFile &f : kPayload) {
+        std::string line = std::string("Removing ") + kDefaultDir + "\\" + f.name + " (ok)\r\n";
+        EXPECT_TRUE(LogHas(removal, line)) << line << "not in\n" << removal.log;
+    }
+    EXPECT_TRUE(LogHas(removal, "Removing C:\\Program Files\\Tarnwell (ok)\r\n")) << removal.log;
+    EXPECT_TRUE(LogHas(removal, "Removal process complete.\r\nAll files removed.\r\n")) << removal.log;
+    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+}
+
+// Cancel in the progress dialog while the first file waits for its locked target: that file
+// ends, no other is copied, and the install fails as cancelled.
+TEST(Install, CancelInTheProgressDialog)
+{
+    CreateDirectoryA("C:\\Program Files\\Tarnwell", NULL);
+    std::string target = std::string(kDefaultDir) + "\\tarnwell.exe";
+    HANDLE lock = CreateFileA(target.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    Script s;
+    s.Expect("PROGRAM files directory").Press(IDOK);
+    s.Expect("Installation", "Copying").Command(IDCANCEL);
+    s.Expect("", "tarnwell.exe").Call([&lock] { CloseHandle(lock); lock = INVALID_HANDLE_VALUE; })
+        .PressAny({IDRETRY, IDOK});
+    s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
+    RunResult r = PlaySetup("-i", s);
+    if (lock != INVALID_HANDLE_VALUE)
+        CloseHandle(lock);
+    EXPECT_RUN(r, 1602);
+    ExpectFilesInstalled(kDefaultDir, {"tarnwell.exe"});
+    EXPECT_NO_RECORD();
+    EXPECT_FALSE(FileExists(ProgramsFolder() + "\\Tarnwell")) << "a group was made";
+    EXPECT_TEMP_CLEAN();
+    CleanUpFailedInstall(kDefaultDir);
+}
+
+// A required payload file that cannot be written to the temporary directory, because another
+// program holds a file of that name there: the disk prompt, cancelled, ends the install, and
+// the other program's file is neither used nor deleted.
+TEST(Install, RequiredPayloadFileUnavailableAndDiskPromptCancelled)
+{
+    std::string held = TempDir() + "\\tarnwell.txt";
+    const std::string theirs = "another program's file\r\n";
+    ASSERT_TRUE(WriteWholeFile(held, theirs));
+    HANDLE lock = CreateFileA(held.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    Script s;
+    s.Expect("PROGRAM files directory").Press(IDOK);
+    s.Expect("Change disk", "Insert disk 1 containing tarnwell.txt").Press(IDCANCEL);
+    s.Expect("Install", "Copy of tarnwell.txt to C:\\Program Files\\Tarnwell failed.").Press(IDOK);
+    s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
+    RunResult r = PlaySetup("-i -l", s);
+    CloseHandle(lock);
+    EXPECT_RUN(r, 1603);
+    EXPECT_TRUE(LogHas(r, "File creation error on " + held + "\r\n")) << r.log;
+    ExpectFilesInstalled(kDefaultDir, {"tarnwell.exe", "tarnwell.hlp", "tarnwell.cnt"});
+    EXPECT_NO_RECORD();
+    std::string now;
+    EXPECT_TRUE(ReadWholeFile(held, &now) && now == theirs) << "the other program's file was changed or deleted";
+    DeleteFileA(held.c_str());
+    EXPECT_TEMP_CLEAN();
+    CleanUpFailedInstall(kDefaultDir);
+}
+
+// A destination on a drive that does not exist: the boxes, the prompt again, then Cancel.
+TEST(Install, DestinationThatCannotBeCreated)
+{
+    Script s;
+    s.Expect("PROGRAM files directory").Type(IDC_GETDIR_EDIT, "Q:\\Tarnwell").Press(IDOK);
+    s.Expect("Install", "Creation of Q:").Many().Press(IDOK);
+    s.Expect("Lumbrook", "Failed to create requested directory!").Press(IDOK);
+    s.Expect("PROGRAM files directory", "Q:\\Tarnwell").Press(IDCANCEL);
+    s.Expect("Tarnwell Install", "Can't continue without a destination directory!").Press(IDOK);
+    RunResult r = PlaySetup("-i", s);
+    EXPECT_RUN(r, 1602);
+    EXPECT_NO_RECORD();
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
+    EXPECT_TEMP_CLEAN();
+}
+
+// What a script that uninstalls quietly finds in the uninstall entry, and that it works.
+TEST(Install, UninstallEntryDescribesTheProductAndUninstallsQuietly)
+{
+    EXPECT_RUN(PlaySetup("-s"), 0);
+    std::string dir = kDefaultDir;
+    std::string quiet = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    EXPECT_EQ("\"" + dir + "\\removetw.exe\" -s -f " + dir + " -d " + dir + " -g Tarnwell", quiet);
+    EXPECT_EQ("Ardenfel", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher"));
+    EXPECT_EQ(dir, RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"));
+    EXPECT_EQ(dir + "\\tarnwell.exe", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
+    EXPECT_NE("<absent>", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"));
+    EXPECT_NE("<absent>", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize"));
+    EXPECT_EQ("1", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify"));
+    EXPECT_EQ("1", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair"));
+
+    RunOptions opts;
+    opts.commandLine = quiet;
+    RunResult r = Play(opts);
+    EXPECT_RUN(r, 0);
+    ASSERT_EQ(1u, r.copies.size());
+    EXPECT_EQ(0u, r.copies[0]);
+    EXPECT_REMOVED(dir, "Tarnwell", false);
+}
+
+// The uninstaller from the Start Menu item: no arguments, the record names the installation,
+// and the user may still say no.
+TEST(Install, UninstallerItemAsksFirst)
+{
+    EXPECT_RUN(PlaySetup("-s"), 0);
+    Link item = ReadLink(ProgramsFolder() + "\\Tarnwell\\Uninstall Tarnwell.lnk");
+    ASSERT_TRUE(item.ok);
+    RunOptions opts;
+    opts.commandLine = "\"" + item.target + "\"";
+    opts.cwd = item.workDir;  // as the Start Menu starts it
+    Script no;
+    no.Expect("Remove", std::string(kConfirmStart) + kDefaultDir).Press(IDNO);
+    RunResult declined = Play(opts, no);
+    EXPECT_RUN(declined, 0);
+    ASSERT_EQ(1u, declined.copies.size());
+    EXPECT_EQ(1602u, declined.copies[0]);
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+
+    Script yes;
+    yes.Expect("Remove", std::string(kConfirmStart) + kDefaultDir).Press(IDYES);
+    yes.Expect("Remove", "All files removed.").Press(IDOK);
+    EXPECT_RUN(Play(opts, yes), 0);
+    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+}
+
+// The default directory by platform version, and the refusal of NT before 3.51.
+TEST(Platform, NT351InstallsIntoWin32App)
+{
+    ScopedRegValue version(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", "Version", "nt351");
+    EXPECT_RUN(PlaySetup("-s"), 0);
+    EXPECT_INSTALLED("C:\\WIN32APP\\Tarnwell", "Tarnwell");
+    EXPECT_RUN(PlaySetup("-r -s"), 0);
+    EXPECT_REMOVED("C:\\WIN32APP\\Tarnwell", "Tarnwell", false);
+    // The install made the parent; the removal takes away only the program directory.
+    EXPECT_TRUE(ListFiles("C:\\WIN32APP").empty());
+    RemoveDirectoryA("C:\\WIN32APP");
+}
+
+TEST(Platform, Windows95InstallsIntoProgramFiles)
+{
+    ScopedRegValue version(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe", "Version", "win95");
+    EXPECT_RUN(PlaySetup("-s"), 0);
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+    EXPECT_RUN(PlaySetup("-r -s"), 0);
+    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+}
+
+TEST(Platform, NT350IsRefused)
+{
+    const char *key = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+    ScopedRegValue v(HKEY_LOCAL_MACHINE, key, "CurrentVersion", "3.50");
+    ScopedRegValue b(HKEY_LOCAL_MACHINE, key, "CurrentBuildNumber", "807");
+    ScopedRegValue c(HKEY_LOCAL_MACHINE, key, "CSDVersion", "");
+    Script s;
+    s.Expect("Tarnwell Install", "You are running NT 3.50.").Press(IDOK);
+    RunResult r = PlaySetup("-i", s);
+    EXPECT_RUN(r, 1603);
+    RunResult silent = PlaySetup("-s -l");
+    EXPECT_RUN(silent, 1603);
+    EXPECT_TRUE(LogHas(silent, "Sorry, but this application currently requires\r\nNT 3.51 or later or Windows 95.\r\n"
+                               "You are running NT 3.50.")) << silent.log;
+    EXPECT_FALSE(FileExists(kDefaultDir));
+    EXPECT_NO_RECORD();
+    EXPECT_TEMP_CLEAN();
+}

@@ -1,0 +1,304 @@
+// Readers of the prefix state for the end-to-end scenarios.
+#include "probe.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "testutil.h"
+
+namespace e2e {
+namespace {
+
+std::string Lower(std::string s)
+{
+    for (char &c : s)
+        c = (char)tolower((unsigned char)c);
+    return s;
+}
+
+void WalkFiles(const std::string &dir, const std::string &skip, std::map<std::string, std::string> &out)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = dir + "\\" + name;
+        std::string low = Lower(path);
+        if (low == skip || Lower(name) == "setup.log")
+            continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out["dir  " + path] = "";
+            // Wine links the profile's Documents, Desktop and the like to the host's home.
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                WalkFiles(path, skip, out);
+        } else {
+            char info[64];
+            snprintf(info, sizeof info, "%lu bytes, written %08lx%08lx", (unsigned long)fd.nFileSizeLow,
+                     (unsigned long)fd.ftLastWriteTime.dwHighDateTime, (unsigned long)fd.ftLastWriteTime.dwLowDateTime);
+            out["file " + path] = info;
+        }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+std::string Hex(const BYTE *data, DWORD size)
+{
+    std::string s;
+    char b[4];
+    for (DWORD i = 0; i < size && i < 256; ++i) {
+        snprintf(b, sizeof b, "%02x", data[i]);
+        s += b;
+    }
+    if (size > 256)
+        s += "...";
+    return s;
+}
+
+void WalkKey(HKEY root, const std::string &rootName, const std::string &path, std::map<std::string, std::string> &out)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    out["key  " + rootName + "\\" + path] = "";
+    std::vector<BYTE> data(65536);
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        DWORD nameLen = sizeof name, type = 0, size = (DWORD)data.size();
+        LONG rc = RegEnumValueA(key, i, name, &nameLen, NULL, &type, data.data(), &size);
+        if (rc == ERROR_MORE_DATA) {
+            out["val  " + rootName + "\\" + path + " [#" + std::to_string(i) + "]"] = "large";
+            continue;
+        }
+        if (rc != ERROR_SUCCESS)  // the end, or a key that answers no enumeration (Perflib)
+            break;
+        out["val  " + rootName + "\\" + path + " [" + name + "]"] = std::to_string(type) + ":" + Hex(data.data(), size);
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+        char name[1024];
+        DWORD len = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &len, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        subkeys.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::string &s : subkeys)
+        WalkKey(root, rootName, path + "\\" + s, out);
+}
+
+std::string WinIniPath()
+{
+    char win[MAX_PATH];
+    GetWindowsDirectoryA(win, sizeof win);
+    return std::string(win) + "\\win.ini";
+}
+
+}  // namespace
+
+PrefixState TakePrefixState()
+{
+    PrefixState s;
+    WalkFiles("C:", Lower(TempDir()), s.entries);
+    std::string ini;
+    ReadWholeFile(WinIniPath(), &ini);
+    std::string section;
+    size_t pos = 0;
+    while (pos < ini.size()) {
+        size_t end = ini.find('\n', pos);
+        std::string line = ini.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+        pos = end == std::string::npos ? ini.size() : end + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (line.empty())
+            continue;
+        if (line[0] == '[')
+            section = line;
+        s.entries["ini  " + section + " " + line] = "";
+    }
+    s.entries.erase("file " + WinIniPath());  // compared by its lines instead
+    WalkKey(HKEY_LOCAL_MACHINE, "HKLM", "Software", s.entries);
+    WalkKey(HKEY_CURRENT_USER, "HKCU", "Software", s.entries);
+    // Wine's own state, written by its desktop and by the folder windows of its Program Manager.
+    const char *const wineOwn[] = {
+        "HKCU\\Software\\Wine\\Temporary System Parameters",
+        "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+    };
+    for (auto it = s.entries.begin(); it != s.entries.end();) {
+        bool own = false;
+        for (const char *w : wineOwn)
+            own = own || it->first.compare(5, strlen(w), w) == 0;
+        it = own ? s.entries.erase(it) : std::next(it);
+    }
+    return s;
+}
+
+std::vector<std::string> PrefixDifferences(const PrefixState &before, const PrefixState &after)
+{
+    std::vector<std::string> diff;
+    for (const auto &b : before.entries) {
+        auto a = after.entries.find(b.first);
+        if (a == after.entries.end())
+            diff.push_back("gone:    " + b.first);
+        else if (a->second != b.second)
+            diff.push_back("changed: " + b.first + " (" + b.second + " -> " + a->second + ")");
+    }
+    for (const auto &a : after.entries)
+        if (!before.entries.count(a.first))
+            diff.push_back("added:   " + a.first + (a.second.empty() ? "" : " = " + a.second));
+    return diff;
+}
+
+std::string ProfileValue(const char *key, const char *absent)
+{
+    char buf[1024];
+    GetProfileStringA("Tarnwell", key, absent, buf, sizeof buf);
+    return buf;
+}
+
+bool ProfileSectionExists()
+{
+    char buf[4096];
+    DWORD n = GetProfileSectionA("Tarnwell", buf, sizeof buf);
+    return n > 0;
+}
+
+std::string RegValue(HKEY root, const std::string &key, const char *name)
+{
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return "<absent>";
+    BYTE data[4096];
+    DWORD type = 0, size = sizeof data - 1;
+    LONG rc = RegQueryValueExA(k, name, NULL, &type, data, &size);
+    RegCloseKey(k);
+    if (rc != ERROR_SUCCESS)
+        return "<absent>";
+    if (type == REG_DWORD && size == 4)
+        return std::to_string(*(DWORD *)data);
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        data[size] = 0;
+        return std::string((char *)data);
+    }
+    return "type " + std::to_string(type) + ": " + Hex(data, size);
+}
+
+bool RegKeyExists(HKEY root, const std::string &key)
+{
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(k);
+    return true;
+}
+
+void RegDeleteTreeA2(HKEY root, const std::string &key)
+{
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+        return;
+    std::vector<std::string> subkeys;
+    char name[1024];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = sizeof name;
+        if (RegEnumKeyExA(k, i, name, &len, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        subkeys.push_back(name);
+    }
+    RegCloseKey(k);
+    for (const std::string &s : subkeys)
+        RegDeleteTreeA2(root, key + "\\" + s);
+    RegDeleteKeyA(root, key.c_str());
+}
+
+std::string ProgramsFolder()
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_PROGRAMS, NULL, 0, path);
+    return path;
+}
+
+Link ReadLink(const std::string &path)
+{
+    Link link;
+    CoInitialize(NULL);
+    IShellLinkA *sl = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&sl)))
+        return link;
+    IPersistFile *pf = NULL;
+    if (SUCCEEDED(sl->QueryInterface(IID_IPersistFile, (void **)&pf))) {
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(pf->Load(wide, STGM_READ))) {
+            char buf[MAX_PATH] = "";
+            WIN32_FIND_DATAA fd;
+            if (SUCCEEDED(sl->GetPath(buf, sizeof buf, &fd, SLGP_RAWPATH)))
+                link.target = buf;
+            buf[0] = 0;
+            if (SUCCEEDED(sl->GetWorkingDirectory(buf, sizeof buf)))
+                link.workDir = buf;
+            link.ok = true;
+        }
+        pf->Release();
+    }
+    sl->Release();
+    return link;
+}
+
+std::vector<std::string> ListFiles(const std::string &dir, const char *pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\" + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(fd.cFileName, ".") && strcmp(fd.cFileName, ".."))
+            names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string TempDir()
+{
+    char t[MAX_PATH] = "";
+    GetTempPathA(sizeof t, t);
+    std::string s = t;
+    if (!s.empty() && s.back() == '\\')
+        s.pop_back();
+    return s;
+}
+
+static BOOL CALLBACK CollectFolderWindow(HWND w, LPARAM lp)
+{
+    char cls[64];
+    if (GetClassNameA(w, cls, sizeof cls) && (!strcmp(cls, "ExplorerWClass") || !strcmp(cls, "CabinetWClass")))
+        ((std::vector<HWND> *)lp)->push_back(w);
+    return TRUE;
+}
+
+void CloseFolderWindows()
+{
+    for (int round = 0; round < 40; ++round) {
+        std::vector<HWND> open;
+        EnumWindows(CollectFolderWindow, (LPARAM)&open);
+        if (open.empty())
+            return;
+        if (round % 10 == 0)
+            for (HWND w : open)
+                PostMessageA(w, WM_CLOSE, 0, 0);
+        Sleep(50);
+    }
+}
+
+}  // namespace e2e

@@ -1,0 +1,40 @@
+// What the end-to-end scenarios look at: the prefix's files, WIN.INI, registry and Start Menu.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Everything a removal must put back, as comparable entries: files and directories of drive C
+// (but the temporary directory and logs), the lines of WIN.INI, and every key and value of
+// HKLM\Software and HKCU\Software.
+struct PrefixState {
+    std::map<std::string, std::string> entries;
+};
+PrefixState TakePrefixState();
+// One line per entry added, removed or changed between before and after.
+std::vector<std::string> PrefixDifferences(const PrefixState &before, const PrefixState &after);
+
+std::string ProfileValue(const char *key, const char *absent = "<absent>");
+bool ProfileSectionExists();
+// A registry value as text: a REG_SZ as it is, a REG_DWORD in decimal; "<absent>" when missing.
+std::string RegValue(HKEY root, const std::string &key, const char *name);
+bool RegKeyExists(HKEY root, const std::string &key);
+void RegDeleteTreeA2(HKEY root, const std::string &key);
+
+std::string ProgramsFolder();  // the Start Menu Programs folder of the prefix's user
+struct Link {
+    bool ok = false;
+    std::string target, workDir;
+};
+Link ReadLink(const std::string &path);
+// The names of the files in dir matching pattern, sorted.
+std::vector<std::string> ListFiles(const std::string &dir, const char *pattern = "*");
+std::string TempDir();  // GetTempPathA, without the trailing backslash
+void CloseFolderWindows();
+
+}  // namespace e2e

@@ -1,0 +1,320 @@
+// Running programs for the end-to-end scenarios and the checks of what they leave behind.
+#include "scenario.h"
+
+#include <cstring>
+#include <set>
+
+#include "payload_paths.h"
+#include "testutil.h"
+
+namespace e2e {
+
+const char kDefaultDir[] = "C:\\Program Files\\Tarnwell";
+const char kProduct[] = "Tarnwell";
+const char kSettingsKey[] = "Software\\Ardenfel\\Tarnwell\\Settings";
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwell";
+const char kProductKey[] = "Software\\Ardenfel\\Tarnwell";
+
+const PayloadFile kPayload[6] = {
+    {"tarnwell.exe", "EXEFILE", "Tarnwell"},
+    {"tarnwell.hlp", "HLPFILE", "Tarnwell Help File"},
+    {"tarnwell.cnt", "CNTFILE", nullptr},
+    {"tarnwell.txt", "TXTFILE", "Tarnwell Release Notes"},
+    {"removetw.exe", "REMFILE", "Uninstall Tarnwell"},
+    {"mib.txt", "MIBFILE", nullptr},
+};
+
+const uidriver::ControlInfo &ControlOf(const uidriver::WindowInfo &w, unsigned id)
+{
+    static const uidriver::ControlInfo none;
+    const uidriver::ControlInfo *c = w.Control(id);
+    return c ? *c : none;
+}
+
+std::string SetupExe() { return HostToWinPath(SETUP_EXE_PATH); }
+std::string OriginalFile(const std::string &name) { return HostToWinPath(TW_PAYLOAD_ORIGINAL_DIR) + "\\" + name; }
+std::string PackedFile(const std::string &name) { return HostToWinPath(TW_PAYLOAD_PACKED_DIR) + "\\" + name; }
+
+namespace {
+
+// The test's environment with the given entries replacing those of the same name.
+std::vector<char> EnvironmentWith(const std::vector<std::string> &overrides)
+{
+    std::vector<std::string> entries;
+    char *block = GetEnvironmentStringsA();
+    for (char *p = block; *p; p += strlen(p) + 1) {
+        std::string e = p;
+        bool replaced = false;
+        for (const std::string &o : overrides) {
+            size_t eq = o.find('=');
+            replaced = replaced || (e.size() > eq && _strnicmp(e.c_str(), o.c_str(), eq + 1) == 0);
+        }
+        if (!replaced)
+            entries.push_back(e);
+    }
+    FreeEnvironmentStringsA(block);
+    for (const std::string &o : overrides)
+        entries.push_back(o);
+    std::vector<char> out;
+    for (const std::string &e : entries)
+        out.insert(out.end(), e.c_str(), e.c_str() + e.size() + 1);
+    out.push_back('\0');
+    return out;
+}
+
+}  // namespace
+
+RunResult Play(const RunOptions &opts, const Script &script)
+{
+    RunResult result;
+    ScratchDir cwd("e2e-run");
+    std::string cmd = opts.commandLine.empty()
+                          ? "\"" + (opts.exe.empty() ? SetupExe() : opts.exe) + "\"" + (opts.args.empty() ? "" : " " + opts.args)
+                          : opts.commandLine;
+    std::vector<char> env = EnvironmentWith(opts.env);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string dir = opts.cwd.empty() ? cwd.path() : opts.cwd;
+    if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, CREATE_SUSPENDED, opts.env.empty() ? NULL : env.data(),
+                        dir.c_str(), &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << cmd << " (error " << GetLastError() << ")";
+        return result;
+    }
+    Player player(pi.dwProcessId, script, {"Installation"}, opts.dismissAnything);
+    ResumeThread(pi.hThread);
+    CloseHandle(pi.hThread);
+
+    // The uninstaller hands its work to a copy of itself: wait for those copies as well.
+    std::vector<HANDLE> copies;
+    std::set<DWORD> known;
+    DWORD start = GetTickCount();
+    auto collect = [&]() {
+        for (DWORD pid : ChildProcesses(pi.dwProcessId, "removetw"))
+            if (known.insert(pid).second)
+                if (HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid))
+                    copies.push_back(h);
+    };
+    while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT && GetTickCount() - start < opts.timeoutMs)
+        collect();
+    collect();
+    for (HANDLE h : copies) {
+        DWORD left = opts.timeoutMs - (GetTickCount() - start);
+        WaitForSingleObject(h, (LONG)left > 0 ? left : 0);
+    }
+    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+        result.timedOut = true;
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    CloseHandle(pi.hProcess);
+    for (HANDLE h : copies) {
+        DWORD code = 0;
+        if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT) {
+            result.timedOut = true;
+            TerminateProcess(h, 99);
+            WaitForSingleObject(h, 5000);
+        }
+        GetExitCodeProcess(h, &code);
+        result.copies.push_back(code);
+        CloseHandle(h);
+    }
+    result.uiDone = player.Done();
+    result.transcript = player.Transcript();
+    result.windows = player.Windows();
+    result.logExists = ReadWholeFile(dir + "\\setup.log", &result.log);
+    CloseFolderWindows();
+    return result;
+}
+
+RunResult PlaySetup(const std::string &args, const Script &script)
+{
+    RunOptions opts;
+    opts.args = args;
+    return Play(opts, script);
+}
+
+static void ExpectSameFile(const std::string &installed, const std::string &original)
+{
+    std::string a, b;
+    ASSERT_TRUE(ReadWholeFile(original, &b)) << "cannot read " << original;
+    if (!ReadWholeFile(installed, &a)) {
+        ADD_FAILURE() << installed << " is not there";
+        return;
+    }
+    if (a == b)
+        return;
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i])
+        ++i;
+    ADD_FAILURE() << installed << " differs from " << original << ": " << a.size() << " bytes against "
+                  << b.size() << ", first difference at offset " << i;
+}
+
+void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present)
+{
+    for (const PayloadFile &f : kPayload) {
+        std::string path = dir + "\\" + f.name;
+        bool wanted = false;
+        for (const std::string &p : present)
+            wanted = wanted || p == f.name;
+        if (wanted)
+            ExpectSameFile(path, OriginalFile(f.name));
+        else
+            EXPECT_FALSE(FileExists(path)) << path << " should not have been installed";
+    }
+}
+
+std::vector<std::string> LinksOf(const std::string &group)
+{
+    return ListFiles(ProgramsFolder() + "\\" + group, "*.lnk");
+}
+
+void ExpectInstalled(const std::string &dir, const std::string &group)
+{
+    std::vector<std::string> all;
+    for (const PayloadFile &f : kPayload)
+        all.push_back(f.name);
+    ExpectFilesInstalled(dir, all);
+
+    EXPECT_EQ(dir, ProfileValue("DIR"));
+    EXPECT_EQ(dir, ProfileValue("DEFDIR"));
+    EXPECT_EQ(group, ProfileValue("GROUP"));
+    EXPECT_EQ("1", ProfileValue("INSTOPTS"));
+
+    EXPECT_EQ("0", RegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Applets"));
+    EXPECT_EQ("0", RegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RawSock"));
+    EXPECT_EQ("Ardenfel Tarnwell Uninstall", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
+    EXPECT_EQ("\"" + dir + "\\removetw.exe\" -f " + dir + " -d " + dir + " -g " + group,
+              RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+
+    // One link per item, each replaced rather than added again by a later install.
+    std::vector<std::string> expected;
+    for (const PayloadFile &f : kPayload) {
+        if (f.iconTitle)
+            expected.push_back(std::string(f.iconTitle) + ".lnk");
+    }
+    std::vector<std::string> links = LinksOf(group);
+    for (const std::string &name : expected) {
+        bool found = false;
+        for (const std::string &l : links)
+            found = found || _stricmp(l.c_str(), name.c_str()) == 0;
+        EXPECT_TRUE(found) << "no link " << name << " in group " << group << "; links there:\n" << Lines(links);
+    }
+    for (const PayloadFile &f : kPayload) {
+        if (!f.iconTitle)
+            continue;
+        Link link = ReadLink(ProgramsFolder() + "\\" + group + "\\" + f.iconTitle + ".lnk");
+        if (!link.ok)
+            continue;
+        EXPECT_EQ(0, _stricmp((dir + "\\" + f.name).c_str(), link.target.c_str())) << "link " << f.iconTitle << " -> " << link.target;
+        EXPECT_EQ(0, _stricmp(dir.c_str(), link.workDir.c_str())) << "link " << f.iconTitle << " works in " << link.workDir;
+    }
+    ExpectTempClean();
+}
+
+void ExpectNoRecord()
+{
+    EXPECT_FALSE(ProfileSectionExists()) << "WIN.INI still has [Tarnwell], DIR=" << ProfileValue("DIR");
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the uninstall entry is still there";
+}
+
+void ExpectRemoved(const std::string &dir, const std::string &group, bool groupStays)
+{
+    EXPECT_FALSE(FileExists(dir)) << dir << " is still there, holding:\n" << Lines(ListFiles(dir));
+    ExpectNoRecord();
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey)) << "HKLM\\" << kProductKey << " is still there";
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kProductKey)) << "HKCU\\" << kProductKey << " is still there";
+    std::string folder = ProgramsFolder() + "\\" + group;
+    if (!groupStays) {
+        EXPECT_FALSE(FileExists(folder)) << "group folder " << folder << " is still there";
+    } else {
+        EXPECT_TRUE(FileExists(folder)) << "group folder " << folder << " was taken away";
+        for (const PayloadFile &f : kPayload) {
+            if (!f.iconTitle)
+                continue;
+            EXPECT_FALSE(FileExists(folder + "\\" + f.iconTitle + ".lnk")) << "link " << f.iconTitle << " stays in " << group;
+        }
+    }
+    ExpectTempClean();
+}
+
+void ExpectTempClean()
+{
+    std::string temp = TempDir();
+    for (const PayloadFile &f : kPayload)
+        EXPECT_FALSE(FileExists(temp + "\\" + f.name)) << f.name << " was left in " << temp;
+    // The uninstaller's copy goes when it ends; give the system a moment to close it.
+    std::vector<std::string> copies;
+    for (int i = 0; i < 40 && !(copies = ListFiles(temp, "removetw*")).empty(); ++i)
+        Sleep(50);
+    EXPECT_TRUE(copies.empty()) << "uninstaller copies left in " << temp << ":\n" << Lines(copies);
+}
+
+void CleanUpFailedInstall(const std::string &dir)
+{
+    RemoveTree(dir);
+    RegDeleteTreeA2(HKEY_LOCAL_MACHINE, kProductKey);
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Ardenfel", 0, KEY_READ, &k) == ERROR_SUCCESS) {
+        char name[256];
+        bool empty = RegEnumKeyA(k, 0, name, sizeof name) != ERROR_SUCCESS;
+        RegCloseKey(k);
+        if (empty)
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Ardenfel");
+    }
+}
+
+bool LogHas(const RunResult &r, const std::string &text) { return r.log.find(text) != std::string::npos; }
+
+std::string Lines(const std::vector<std::string> &lines)
+{
+    std::string out;
+    for (const std::string &l : lines)
+        out += "  " + l + "\n";
+    return out;
+}
+
+ScopedRegValue::ScopedRegValue(HKEY root, const std::string &key, const char *name, const std::string &value)
+    : root_(root), key_(key), name_(name)
+{
+    HKEY k;
+    keyExisted_ = RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS;
+    if (keyExisted_) {
+        DWORD size = 0;
+        if (RegQueryValueExA(k, name, NULL, &type_, NULL, &size) == ERROR_SUCCESS) {
+            old_.resize(size);
+            had_ = RegQueryValueExA(k, name, NULL, &type_, old_.data(), &size) == ERROR_SUCCESS;
+        }
+        RegCloseKey(k);
+    }
+    if (RegCreateKeyA(root, key.c_str(), &k) == ERROR_SUCCESS) {
+        RegSetValueExA(k, name, 0, REG_SZ, (const BYTE *)value.c_str(), (DWORD)value.size() + 1);
+        RegCloseKey(k);
+    }
+}
+
+ScopedRegValue::~ScopedRegValue()
+{
+    HKEY k;
+    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+        return;
+    if (had_)
+        RegSetValueExA(k, name_.c_str(), 0, type_, old_.data(), (DWORD)old_.size());
+    else
+        RegDeleteValueA(k, name_.c_str());
+    RegCloseKey(k);
+    if (!keyExisted_)
+        RegDeleteKeyA(root_, key_.c_str());
+}
+
+ScopedProfileDir::ScopedProfileDir(const std::string &dir)
+{
+    WriteProfileStringA(kProduct, NULL, NULL);
+    WriteProfileStringA(kProduct, "DIR", dir.c_str());
+}
+
+ScopedProfileDir::~ScopedProfileDir() { WriteProfileStringA(kProduct, NULL, NULL); }
+
+}  // namespace e2e

@@ -1,0 +1,110 @@
+// Running setup.exe (or an installed program) as a user would, and checking what it left.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "player.h"
+#include "probe.h"
+
+namespace e2e {
+
+extern const char kDefaultDir[];      // C:\Program Files\Tarnwell
+extern const char kProduct[];         // Tarnwell
+extern const char kSettingsKey[];     // under HKLM
+extern const char kUninstallKey[];    // under HKLM
+extern const char kProductKey[];      // Software\Ardenfel\Tarnwell under HKLM and HKCU
+
+struct PayloadFile {
+    const char *name;
+    const char *resource;
+    const char *iconTitle;  // null for a file without a Program Manager item
+};
+extern const PayloadFile kPayload[6];
+
+// A control of a window as it was read; an empty one (disabled, no text) when there is none.
+const uidriver::ControlInfo &ControlOf(const uidriver::WindowInfo &w, unsigned id);
+
+std::string SetupExe();                           // the built setup.exe, as a Windows path
+std::string OriginalFile(const std::string &name);  // the file as it must be installed
+std::string PackedFile(const std::string &name);    // the same file in SZDD form
+
+struct RunOptions {
+    std::string exe;                  // empty: setup.exe
+    std::string args;
+    std::string commandLine;          // when set, started as it is (exe and args unused)
+    std::string cwd;                  // current directory; empty: a scratch directory
+    std::vector<std::string> env;     // NAME=value entries replacing the test's own
+    DWORD timeoutMs = 120000;
+    bool dismissAnything = false;     // answer every window with Cancel/OK instead of a script
+};
+
+struct RunResult {
+    DWORD exitCode = 0xFFFFFFFF;
+    bool timedOut = false;
+    std::vector<DWORD> copies;        // exit codes of the uninstaller copies it started
+    bool uiDone = false;
+    std::string transcript;
+    std::vector<Seen> windows;
+    std::string log;                  // setup.log of the run's current directory, "" if none
+    bool logExists = false;
+};
+
+// Starts the program in a scratch current directory, plays the script against its windows,
+// waits for it and for the uninstaller copies it starts, then closes the folder windows that
+// Wine's Program Manager opened.
+RunResult Play(const RunOptions &opts, const Script &script = Script());
+RunResult PlaySetup(const std::string &args, const Script &script = Script());
+
+// An installation of the product as install leaves it: files byte for byte, the WIN.INI
+// section, the settings key, the uninstall entry, the Start Menu links, the temporary directory.
+void ExpectInstalled(const std::string &dir, const std::string &group);
+void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present);
+void ExpectNoRecord();
+// Nothing of an installation left in dir, the record, the registry; the group folder gone
+// (or, for a group that was there before, only its product items gone).
+void ExpectRemoved(const std::string &dir, const std::string &group, bool groupStays);
+void ExpectTempClean();
+std::vector<std::string> LinksOf(const std::string &group);
+
+// Takes away what a failed install leaves (nothing rolls it back): files, settings key.
+void CleanUpFailedInstall(const std::string &dir);
+bool LogHas(const RunResult &r, const std::string &text);
+std::string Lines(const std::vector<std::string> &lines);
+
+// Sets a value for the scope; restores (or deletes) it after.
+class ScopedRegValue {
+public:
+    ScopedRegValue(HKEY root, const std::string &key, const char *name, const std::string &value);
+    ~ScopedRegValue();
+
+private:
+    HKEY root_;
+    std::string key_, name_;
+    bool had_ = false, keyExisted_ = false;
+    DWORD type_ = 0;
+    std::vector<BYTE> old_;
+};
+
+// Replaces the product's WIN.INI section for the scope.
+class ScopedProfileDir {
+public:
+    explicit ScopedProfileDir(const std::string &dir);
+    ~ScopedProfileDir();
+};
+
+}  // namespace e2e
+
+#define EXPECT_INSTALLED(dir, group) do { SCOPED_TRACE("installation in " + std::string(dir)); \
+    ::e2e::ExpectInstalled(dir, group); } while (0)
+#define EXPECT_REMOVED(dir, group, stays) do { SCOPED_TRACE("removal of " + std::string(dir)); \
+    ::e2e::ExpectRemoved(dir, group, stays); } while (0)
+#define EXPECT_TEMP_CLEAN() do { SCOPED_TRACE("temporary directory"); ::e2e::ExpectTempClean(); } while (0)
+#define EXPECT_NO_RECORD() do { SCOPED_TRACE("record"); ::e2e::ExpectNoRecord(); } while (0)
+// The run ended by itself with the exit code, and the script was played through.
+#define EXPECT_RUN(result, code) do { const ::e2e::RunResult &r_ = (result); \
+    EXPECT_FALSE(r_.timedOut) << "the program did not end by itself\n" << r_.transcript; \
+    EXPECT_EQ((DWORD)(code), r_.exitCode) << r_.transcript << "setup.log:\n" << r_.log; \
+    EXPECT_TRUE(r_.uiDone) << r_.transcript; } while (0)
