@@ -292,7 +292,7 @@ TEST(Install, DestinationThatCannotBeCreated)
     RunResult r = PlaySetup("-i", s);
     EXPECT_RUN(r, 1602);
     EXPECT_NO_RECORD();
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
     EXPECT_TEMP_CLEAN();
 }
 

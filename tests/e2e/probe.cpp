@@ -191,15 +191,6 @@ std::string RegValue(HKEY root, const std::string &key, const char *name)
     return "type " + std::to_string(type) + ": " + Hex(data, size);
 }
 
-bool RegKeyExists(HKEY root, const std::string &key)
-{
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(k);
-    return true;
-}
-
 void RegDeleteTreeA2(HKEY root, const std::string &key)
 {
     HKEY k;
@@ -251,22 +242,6 @@ Link ReadLink(const std::string &path)
     }
     sl->Release();
     return link;
-}
-
-std::vector<std::string> ListFiles(const std::string &dir, const char *pattern)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\" + pattern).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (strcmp(fd.cFileName, ".") && strcmp(fd.cFileName, ".."))
-            names.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string TempDir()

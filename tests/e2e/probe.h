@@ -23,7 +23,6 @@ std::string ProfileValue(const char *key, const char *absent = "<absent>");
 bool ProfileSectionExists();
 // A registry value as text: a REG_SZ as it is, a REG_DWORD in decimal; "<absent>" when missing.
 std::string RegValue(HKEY root, const std::string &key, const char *name);
-bool RegKeyExists(HKEY root, const std::string &key);
 void RegDeleteTreeA2(HKEY root, const std::string &key);
 
 std::string ProgramsFolder();  // the Start Menu Programs folder of the prefix's user
@@ -32,8 +31,6 @@ struct Link {
     std::string target, workDir;
 };
 Link ReadLink(const std::string &path);
-// The names of the files in dir matching pattern, sorted.
-std::vector<std::string> ListFiles(const std::string &dir, const char *pattern = "*");
 std::string TempDir();  // GetTempPathA, without the trailing backslash
 void CloseFolderWindows();
 

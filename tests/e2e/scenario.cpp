@@ -217,15 +217,15 @@ void ExpectInstalled(const std::string &dir, const std::string &group)
 void ExpectNoRecord()
 {
     EXPECT_FALSE(ProfileSectionExists()) << "WIN.INI still has [Tarnwell], DIR=" << ProfileValue("DIR");
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the uninstall entry is still there";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the uninstall entry is still there";
 }
 
 void ExpectRemoved(const std::string &dir, const std::string &group, bool groupStays)
 {
     EXPECT_FALSE(FileExists(dir)) << dir << " is still there, holding:\n" << Lines(ListFiles(dir));
     ExpectNoRecord();
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey)) << "HKLM\\" << kProductKey << " is still there";
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kProductKey)) << "HKCU\\" << kProductKey << " is still there";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey)) << "HKLM\\" << kProductKey << " is still there";
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey)) << "HKCU\\" << kProductKey << " is still there";
     std::string folder = ProgramsFolder() + "\\" + group;
     if (!groupStays) {
         EXPECT_FALSE(FileExists(folder)) << "group folder " << folder << " is still there";

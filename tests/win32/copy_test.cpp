@@ -76,7 +76,7 @@ TEST_F(CopyTest, SourceVariantsExpandOrCopy)
     EXPECT_EQ(EXPAND_DONE, Expand("d.txt", "d.txt"));
     EXPECT_FILE("plain text\r\n", dst.file("d.txt"));
 
-    EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt", "d.txt"}), ListDir(dst.path()));
+    EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt", "c.txt", "d.txt"}), ListFiles(dst.path()));
 }
 
 TEST_F(CopyTest, FailedExpansionLeavesTheTargetAsItWas)
@@ -101,7 +101,7 @@ TEST_F(CopyTest, FailedExpansionLeavesTheTargetAsItWas)
         ASSERT_TRUE(WriteWholeFile(dst.file("x.txt"), "the version installed before"));
         EXPECT_EQ(c.expected, Expand("x.txt", "x.txt"));
         EXPECT_FILE("the version installed before", dst.file("x.txt"));
-        EXPECT_EQ(std::vector<std::string>{"x.txt"}, ListDir(dst.path()));  // no working file left
+        EXPECT_EQ(std::vector<std::string>{"x.txt"}, ListFiles(dst.path()));  // no working file left
     }
     DeleteFileA(src.file("x.txt").c_str());
     EXPECT_EQ(EXPAND_NO_SOURCE, Expand("x.txt", "x.txt"));
@@ -122,8 +122,8 @@ TEST_F(CopyTest, UnwritableTargetsAreReportedNotRedirected)
     ASSERT_TRUE(CreateDirectoryA(dst.file("dir.txt").c_str(), nullptr));
     EXPECT_EQ(EXPAND_NO_TARGET, Expand("x.txt", "dir.txt"));
     EXPECT_EQ(EXPAND_NO_TARGET, Expand("x.txt", "missing\\x.txt"));
-    EXPECT_EQ((std::vector<std::string>{"dir.txt", "ro.txt"}), ListDir(dst.path()));
-    EXPECT_TRUE(ListDir(dst.file("dir.txt")).empty());
+    EXPECT_EQ((std::vector<std::string>{"dir.txt", "ro.txt"}), ListFiles(dst.path()));
+    EXPECT_TRUE(ListFiles(dst.file("dir.txt")).empty());
 }
 
 TEST_F(CopyTest, PathsBeyondTheOldOpenLimitWork)
@@ -209,7 +209,7 @@ TEST_F(CopyTest, DiskPromptOffersOkFirstAndRetryOnTheDiskLastCopied)
         EXPECT_EQ(0, required.status);
         EXPECT_NE(std::string::npos, Log().find(error));
     }
-    EXPECT_TRUE(ListDir(dst.path()).empty());
+    EXPECT_TRUE(ListFiles(dst.path()).empty());
 }
 
 TEST_F(CopyTest, SilentModeStillPromptsButOnlyLogsTheFailure)
@@ -288,7 +288,7 @@ TEST_F(CopyAllTest, MissingOptionalFileIsSkippedMissingRequiredFileStops)
         EXPECT_EQ(1, CopyAll(SourceDir(), dst.path()));
         EXPECT_UI_DONE(driver);
         EXPECT_EQ(0, installManifest.files[5].status);
-        EXPECT_EQ(5u, ListDir(dst.path()).size());
+        EXPECT_EQ(5u, ListFiles(dst.path()).size());
     }
 
     RemoveTree(dst.path());
@@ -302,7 +302,7 @@ TEST_F(CopyAllTest, MissingOptionalFileIsSkippedMissingRequiredFileStops)
                             .Expect("Install", "Copy of tarnwell.exe to " + dst.path()).Press(IDOK));
         EXPECT_EQ(0, CopyAll(SourceDir(), dst.path()));
         EXPECT_UI_DONE(driver);
-        EXPECT_TRUE(ListDir(dst.path()).empty());  // nothing after the fatal row
+        EXPECT_TRUE(ListFiles(dst.path()).empty());  // nothing after the fatal row
     }
 }
 
@@ -328,7 +328,7 @@ TEST_F(CopyAllTest, CancelDuringTheThirdRowEndsTheCopyAsAFailure)
     EXPECT_EQ(1, cancelRequested);
 
     std::string notes = ReadFileOrEmpty(OriginalPayload("tarnwell.txt"));
-    EXPECT_EQ((std::vector<std::string>{"one.txt", "three.ini", "two.txt"}), ListDir(dst.path()));
+    EXPECT_EQ((std::vector<std::string>{"one.txt", "three.ini", "two.txt"}), ListFiles(dst.path()));
     EXPECT_FILE(notes, dst.file("three.ini"));  // the third row ran to its end
     EXPECT_EQ(FILE_COPIED, rows[2].status);
     EXPECT_EQ(0, rows[3].status);

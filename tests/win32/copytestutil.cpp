@@ -93,23 +93,6 @@ std::vector<std::string> PayloadNames()
     return {"tarnwell.exe", "tarnwell.hlp", "tarnwell.cnt", "tarnwell.txt", "removetw.exe", "mib.txt"};
 }
 
-std::vector<std::string> ListDir(const std::string &dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = fd.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string ReadFileOrEmpty(const std::string &path)
 {
     std::string s;

@@ -51,8 +51,6 @@ std::string PackedPayload(const std::string &name);
 // The six FileTable names, in order.
 std::vector<std::string> PayloadNames();
 
-// Names of the entries of a directory, sorted, without "." and "..".
-std::vector<std::string> ListDir(const std::string &dir);
 std::string ReadFileOrEmpty(const std::string &path);
 
 // Records the texts given to the progress line (control 954 of DLG_COPY) on this thread.

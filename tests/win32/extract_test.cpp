@@ -59,10 +59,10 @@ TEST_F(ExtractTest, EveryRowIsWrittenCompressedAndDeletedAgain)
     }
     std::vector<std::string> sorted = names;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, ListDir(temp.dir()));  // nothing else, no working files
+    EXPECT_EQ(sorted, ListFiles(temp.dir()));  // nothing else, no working files
 
     EXPECT_EQ(0, DeleteExtractedFiles());
-    EXPECT_TRUE(ListDir(temp.dir()).empty());
+    EXPECT_TRUE(ListFiles(temp.dir()).empty());
     EXPECT_TRUE(Logged("Removing " + Temp("tarnwell.exe"))) << Log();
     EXPECT_TRUE(Logged("Removing " + Temp("mib.txt"))) << Log();
 }
@@ -83,7 +83,7 @@ TEST_F(ExtractTest, MissingResourcesAreSkippedAndNotCleanedUp)
     EXPECT_EQ(FILE_EXTRACTED, rows[3].status);
     EXPECT_TRUE(Logged("Failed to locate resource NOSUCHFILE")) << Log();
     DeleteExtractedFiles();
-    EXPECT_EQ(std::vector<std::string>{"tarnwell.cnt"}, ListDir(temp.dir()));
+    EXPECT_EQ(std::vector<std::string>{"tarnwell.cnt"}, ListFiles(temp.dir()));
     EXPECT_FILE("not ours", Temp("tarnwell.cnt"));
 
     for (FileEntry &row : rows) {
@@ -92,7 +92,7 @@ TEST_F(ExtractTest, MissingResourcesAreSkippedAndNotCleanedUp)
     }
     EXPECT_EQ(0, ExtractPayload(moduleInstance, state.owner()));
     DeleteExtractedFiles();
-    EXPECT_EQ(std::vector<std::string>{"tarnwell.cnt"}, ListDir(temp.dir()));
+    EXPECT_EQ(std::vector<std::string>{"tarnwell.cnt"}, ListFiles(temp.dir()));
     EXPECT_UI_DONE(driver);
     EXPECT_TRUE(driver.Windows().empty()) << driver.Transcript();  // silent: no dialog at all
 }
@@ -105,7 +105,7 @@ TEST_F(ExtractTest, FileThatCannotBeCreatedLeavesNoWorkingFileBehind)
     EXPECT_EQ(0, installManifest.files[3].status);
     EXPECT_TRUE(Logged("File creation error on " + Temp("tarnwell.txt"))) << Log();
     DeleteExtractedFiles();
-    EXPECT_EQ(std::vector<std::string>{"tarnwell.txt"}, ListDir(temp.dir()));
+    EXPECT_EQ(std::vector<std::string>{"tarnwell.txt"}, ListFiles(temp.dir()));
 }
 
 // The product as a user gets it: out of setup.exe's resources, through the temporary
@@ -126,8 +126,8 @@ TEST_F(ExtractTest, PayloadInstallsByteIdenticalAndLeavesNothingInTemp)
         ASSERT_TRUE(ReadWholeFile(OriginalPayload(name), &original));
         EXPECT_FILE(original, program.file(name));
     }
-    EXPECT_EQ(PayloadNames().size(), ListDir(program.path()).size());
-    EXPECT_TRUE(ListDir(temp.dir()).empty());
+    EXPECT_EQ(PayloadNames().size(), ListFiles(program.path()).size());
+    EXPECT_TRUE(ListFiles(temp.dir()).empty());
     for (int i = 0; i < installManifest.fileCount; i++)
         EXPECT_EQ(FILE_COPIED | FILE_EXTRACTED, installManifest.files[i].status);
     EXPECT_EQ(1, lastCopiedDisk);

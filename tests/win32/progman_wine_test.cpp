@@ -23,7 +23,6 @@ const Lines kLinks = {"Tarnwell Help File.lnk", "Tarnwell Release Notes.lnk", "T
 
 class WineProgman : public testing::Test {
 protected:
-    MenuBuilderOff menuBuilderOff;
     RegistryTreeGuard machineKey{HKEY_LOCAL_MACHINE, PRODUCT_KEY_PATH};
     RegistryTreeGuard uninstallKey{HKEY_LOCAL_MACHINE, kUninstallKey};
     ProfileSectionGuard section{"Tarnwell"};

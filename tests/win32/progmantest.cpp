@@ -279,22 +279,6 @@ LinkInfo ReadLink(const std::string &lnkPath)
     return info;
 }
 
-std::vector<std::string> ListFiles(const std::string &dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (strcmp(fd.cFileName, ".") && strcmp(fd.cFileName, ".."))
-            names.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 ProfileSectionGuard::ProfileSectionGuard(const char *section) : section_(section), saved_(65536)
 {
     DWORD n = GetProfileSectionA(section, saved_.data(), (DWORD)saved_.size());
@@ -321,45 +305,6 @@ RegistryTreeGuard::~RegistryTreeGuard()
     DeleteKeyTree(root_, path_);
     if (had_)
         WriteKey(root_, path_, saved_);
-}
-
-static const char kOverrides[] = "Software\\Wine\\DllOverrides";
-
-MenuBuilderOff::MenuBuilderOff()
-{
-    HKEY key;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, kOverrides, &key) != ERROR_SUCCESS)
-        return;
-    char value[256];
-    DWORD size = sizeof value, type = 0;
-    if (RegQueryValueExA(key, "winemenubuilder.exe", NULL, &type, (BYTE *)value, &size) == ERROR_SUCCESS &&
-        type == REG_SZ) {
-        had_ = true;
-        saved_.assign(value, strnlen(value, size));
-    }
-    RegSetValueExA(key, "winemenubuilder.exe", 0, REG_SZ, (const BYTE *)"", 1);  // disabled
-    RegCloseKey(key);
-}
-
-MenuBuilderOff::~MenuBuilderOff()
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kOverrides, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    if (had_)
-        RegSetValueExA(key, "winemenubuilder.exe", 0, REG_SZ, (const BYTE *)saved_.c_str(), (DWORD)saved_.size() + 1);
-    else
-        RegDeleteValueA(key, "winemenubuilder.exe");
-    RegCloseKey(key);
-}
-
-bool KeyExists(HKEY root, const std::string &path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 void DeleteKeyTree(HKEY root, const std::string &path)

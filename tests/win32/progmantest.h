@@ -56,8 +56,6 @@ struct LinkInfo {
     std::string workingDir;
 };
 LinkInfo ReadLink(const std::string &lnkPath);
-// The names of the files in dir, sorted.
-std::vector<std::string> ListFiles(const std::string &dir);
 
 // Saves a WIN.INI section, removes it, and puts the saved keys back at the end of the scope.
 class ProfileSectionGuard {
@@ -95,21 +93,6 @@ private:
     Key saved_;
 };
 
-// Keeps Wine's menu builder from running for the scope's lifetime: Wine's server saves every
-// item as a link, and the menu builder would copy each into the host's desktop menus. The
-// environment's override does not reach the processes that Wine's shell starts; the prefix's
-// own setting does.
-class MenuBuilderOff {
-public:
-    MenuBuilderOff();
-    ~MenuBuilderOff();
-
-private:
-    bool had_ = false;
-    std::string saved_;
-};
-
-bool KeyExists(HKEY root, const std::string &path);
 void DeleteKeyTree(HKEY root, const std::string &path);
 
 // setup.log of dir split into lines (CR LF), the last empty line dropped.

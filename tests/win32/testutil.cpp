@@ -2,6 +2,9 @@
 #include "testutil.h"
 
 #include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
 
 std::string HostToWinPath(const std::string &unixPath)
 {
@@ -66,6 +69,31 @@ bool WriteWholeFile(const std::string &path, const std::string &content)
 bool FileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListFiles(const std::string &dir, const char *pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\" + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(fd.cFileName, ".") && strcmp(fd.cFileName, ".."))
+            names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool KeyExists(HKEY root, const std::string &path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
 }
 
 void RemoveTree(const std::string &path)

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // A Windows path for a path of the host's file system (Wine's Z: drive).
 std::string HostToWinPath(const std::string &unixPath);
@@ -31,6 +32,9 @@ private:
 bool ReadWholeFile(const std::string &path, std::string *content);
 bool WriteWholeFile(const std::string &path, const std::string &content);
 bool FileExists(const std::string &path);
+// Names in dir matching pattern, sorted, without "." and "..".
+std::vector<std::string> ListFiles(const std::string &dir, const char *pattern = "*");
+bool KeyExists(HKEY root, const std::string &path);
 void RemoveTree(const std::string &path);
 
 #endif
