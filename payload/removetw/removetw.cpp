@@ -68,22 +68,6 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
     return started;
 }
 
-// Makes the WIN.INI record name the installation of the command line, so that the setup's
-// removal, which works from the record, removes that one.
-static void RecordNamedInstallation(const UninstallArgs *args)
-{
-    const char *section = installManifest.productName;
-    char recorded[RECORD_VALUE_SIZE];
-    ReadRecordValue("DIR", "", recorded, sizeof recorded);
-    if (strcmp(recorded, args->programDir) != 0)
-        WriteProfileStringA(section, "DIR", args->programDir);
-    if (args->groupName[0]) {
-        ReadRecordValue("GROUP", "", recorded, sizeof recorded);
-        if (strcmp(recorded, args->groupName) != 0)
-            WriteProfileStringA(section, "GROUP", args->groupName);
-    }
-}
-
 static int Uninstall(const UninstallArgs *args)
 {
     char dir[UNINSTALL_DIR_SIZE];
@@ -99,13 +83,18 @@ static int Uninstall(const UninstallArgs *args)
         if (MessageBoxA(NULL, text, caption, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return EXIT_SETUP_CANCELLED;
     }
-    if (args->programDir[0])
-        RecordNamedInstallation(args);
-
-    char recorded[RECORD_VALUE_SIZE];
-    int found = ReadRecordValue("DIR", "", recorded, sizeof recorded) > 0;
-    RemoveInstallation(NULL);
-    return found ? EXIT_SETUP_OK : EXIT_SETUP_FAILED;
+    if (!dir[0]) {
+        RemoveInstallation(NULL);   // reports that nothing is recorded
+        return EXIT_SETUP_FAILED;
+    }
+    // The installation the command line names; without -g, the recorded group.
+    char group[RECORD_VALUE_SIZE];
+    if (args->groupName[0])
+        StrCopy(group, sizeof group, args->groupName);
+    else
+        ReadRecordValue("GROUP", installManifest.groupName, group, sizeof group);
+    RemoveInstallationAt(NULL, dir, group);
+    return EXIT_SETUP_OK;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)

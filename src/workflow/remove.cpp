@@ -97,16 +97,13 @@ static void RemoveVendorKeyIfEmpty(HKEY root)
         RegDeleteKeyA(root, VENDOR_KEY_PATH);
 }
 
-// Deletes the product's items in the recorded group (and the group when it bears the product's
-// name) and removes the program directory. Returns 0 when the directory went, -1 otherwise,
-// also when there is no group to work on.
-static int RemoveGroupAndDirectory(const char *installedDir)
+// Deletes the product's items in group (and the group when it bears the product's name) and
+// removes the program directory. Returns 0 when the directory went, -1 otherwise, also when
+// there is no group to work on.
+static int RemoveGroupAndDirectory(const char *installedDir, const char *group)
 {
-    char group[RECORD_VALUE_SIZE];
-    if (!ReadRecordValue("GROUP", installManifest.groupName, group, sizeof group))
-        return -1;
     // A name holding a double quote cannot be put into a command; it is not used.
-    if (!CommandValueAcceptable(group))
+    if (!group[0] || !CommandValueAcceptable(group))
         return -1;
     StrCopy(installManifest.groupName, sizeof installManifest.groupName, group);
     ProgmanOpen();
@@ -135,16 +132,25 @@ static int RemoveGroupAndDirectory(const char *installedDir)
 
 int RemoveInstallation(HWND ownerWindow)
 {
-    char caption[REMOVE_TEXT_SIZE];
-    char text[REMOVE_TEXT_SIZE];
-    LoadMessage(IDS_REMOVE_CAPTION, caption, sizeof caption);
     char installedDir[RECORD_VALUE_SIZE];
     if (!ReadRecordValue("DIR", "", installedDir, sizeof installedDir)) {
         // Nothing is known, so nothing is deleted, not even the section.
+        char caption[REMOVE_TEXT_SIZE], text[REMOVE_TEXT_SIZE];
+        LoadMessage(IDS_REMOVE_CAPTION, caption, sizeof caption);
         LoadMessage(IDS_REMOVE_NO_RECORD, text, sizeof text);
         ReportText(ownerWindow, caption, MB_ICONINFORMATION, text);
         return 0;
     }
+    char group[RECORD_VALUE_SIZE];
+    ReadRecordValue("GROUP", installManifest.groupName, group, sizeof group);
+    return RemoveInstallationAt(ownerWindow, installedDir, group);
+}
+
+int RemoveInstallationAt(HWND ownerWindow, const char *installedDir, const char *group)
+{
+    char caption[REMOVE_TEXT_SIZE];
+    char text[REMOVE_TEXT_SIZE];
+    LoadMessage(IDS_REMOVE_CAPTION, caption, sizeof caption);
     ComposeMessage(text, sizeof text, IDS_REMOVING_INSTALLATION, installManifest.productName, installedDir);
     WriteSetupLog(text);
     char webDir[RECORD_VALUE_SIZE + 8];
@@ -157,7 +163,7 @@ int RemoveInstallation(HWND ownerWindow)
     RemoveProductKey(HKEY_LOCAL_MACHINE, IDS_REMOVING_HKLM);
     RemoveVendorKeyIfEmpty(HKEY_CURRENT_USER);
     RemoveVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
-    int removalStatus = RemoveGroupAndDirectory(installedDir);
+    int removalStatus = RemoveGroupAndDirectory(installedDir, group);
     DeleteProfileRecord();
 
     if (removalStatus == 0)

@@ -10,6 +10,10 @@
 // Always returns 0.
 int RemoveInstallation(HWND ownerWindow);
 
+// The same removal for the installation in installedDir whose items are in group (an empty
+// group: none to delete, and the directory is left), as the uninstaller names it. Returns 0.
+int RemoveInstallationAt(HWND ownerWindow, const char *installedDir, const char *group);
+
 // Deletes the key path under root with all its subkeys. 1 when every subkey went; 0 when the
 // key cannot be opened or some subkey resisted. The key itself is deleted last, its outcome
 // not counted.
