@@ -73,8 +73,8 @@ static int Uninstall(const UninstallArgs *args)
     char dir[UNINSTALL_DIR_SIZE];
     if (args->programDir[0])
         StrCopy(dir, sizeof dir, args->programDir);
-    else
-        ReadRecordValue("DIR", "", dir, sizeof dir);
+    else if (!ReadRecordValue("DIR", "", dir, sizeof dir) || !RecordValueWhole("DIR"))
+        dir[0] = '\0';     // a recorded directory read back cut names another one
 
     if (dir[0] && !setupMode.silent) {
         char caption[MESSAGE_TEMPLATE_SIZE], text[MESSAGE_TEMPLATE_SIZE];

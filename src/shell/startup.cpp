@@ -26,7 +26,12 @@ static int RegisterMainClass(HINSTANCE instance)
     wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     wc.hbrBackground = CreateSolidBrush(RGB(0, 128, 128));
     wc.lpszClassName = mainClassName;
-    return RegisterClassA(&wc) != 0;
+    if (RegisterClassA(&wc))
+        return 1;
+    // Only a registered class owns its brush.
+    if (wc.hbrBackground)
+        DeleteObject(wc.hbrBackground);
+    return 0;
 }
 
 static void ShowStartFailure(unsigned number)

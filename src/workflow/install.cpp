@@ -147,7 +147,7 @@ int RunInstall(HWND mainWindow)
     if (action == 2) {
         // Removal reports its own outcome; with nothing recorded there was nothing to do.
         char recorded[RECORD_VALUE_SIZE];
-        int found = ReadRecordValue("DIR", "", recorded, sizeof recorded) > 0;
+        int found = ReadRecordValue("DIR", "", recorded, sizeof recorded) > 0 && RecordValueWhole("DIR");
         int r = RemoveInstallation(mainWindow);
         setupExitCode = found ? EXIT_SETUP_OK : EXIT_SETUP_FAILED;
         return r;
@@ -174,7 +174,8 @@ int RunInstall(HWND mainWindow)
 
     PumpMessages();
     char recorded[RECORD_VALUE_SIZE];
-    if (ReadRecordValue("DIR", programDir, recorded, sizeof recorded))
+    // A recorded directory too long to read whole is not offered cut: the default stays.
+    if (ReadRecordValue("DIR", programDir, recorded, sizeof recorded) && RecordValueWhole("DIR"))
         StrCopy(programDir, sizeof programDir, recorded);
 
     if (!setupMode.silent && !AskDestination(moduleInstance, mainWindow, programDir)) {

@@ -17,6 +17,13 @@ size_t ReadRecordValue(const char *key, const char *defaultValue, char *out, siz
     return strnlen(out, outSize);
 }
 
+int RecordValueWhole(const char *key)
+{
+    char probe[4 * RECORD_VALUE_SIZE];
+    DWORD n = GetProfileStringA(installManifest.productName, key, "", probe, sizeof probe);
+    return n < RECORD_VALUE_SIZE;
+}
+
 void WriteSettingsKey(void)
 {
     HKEY key;

@@ -16,6 +16,10 @@
 // length of what it yields: 0, not found, also for a key present with an empty value.
 size_t ReadRecordValue(const char *key, const char *defaultValue, char *out, size_t outSize);
 
+// 0 when key's stored value is too long for ReadRecordValue to yield whole; 1 otherwise, also
+// when the key is absent. A directory read back cut names another directory and is not used.
+int RecordValueWhole(const char *key);
+
 // HKLM settings key: Applets set to DWORD 0; RawSock created as DWORD 0 unless a value of 2 to
 // 4 bytes is there already, which is kept whatever its type and content.
 void WriteSettingsKey(void);

@@ -133,8 +133,9 @@ static int RemoveGroupAndDirectory(const char *installedDir, const char *group)
 int RemoveInstallation(HWND ownerWindow)
 {
     char installedDir[RECORD_VALUE_SIZE];
-    if (!ReadRecordValue("DIR", "", installedDir, sizeof installedDir)) {
-        // Nothing is known, so nothing is deleted, not even the section.
+    if (!ReadRecordValue("DIR", "", installedDir, sizeof installedDir) || !RecordValueWhole("DIR")) {
+        // Nothing is known (a directory read back cut would be another one), so nothing is
+        // deleted, not even the section.
         char caption[REMOVE_TEXT_SIZE], text[REMOVE_TEXT_SIZE];
         LoadMessage(IDS_REMOVE_CAPTION, caption, sizeof caption);
         LoadMessage(IDS_REMOVE_NO_RECORD, text, sizeof text);

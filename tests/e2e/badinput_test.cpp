@@ -69,7 +69,8 @@ TEST(CommandLine, SwitchesThatInstallSilently)
 }
 
 // A recorded directory longer than WIN.INI reads back: the setup must neither crash nor hang,
-// and what it installs (if anything) must be where its record says.
+// and it must not install into the directory the cut text names. It installs into the default
+// directory instead, where its new record says.
 TEST(BadInput, RecordedDirectoryOf300Characters)
 {
     std::string dir = "C:\\TwLong";
@@ -86,6 +87,9 @@ TEST(BadInput, RecordedDirectoryOf300Characters)
         EXPECT_FALSE(r.timedOut) << r.transcript;
         EXPECT_TRUE(Documented(r.exitCode)) << r.exitCode << "\n" << r.transcript;
         std::string recorded = ProfileValue("DIR");
+        EXPECT_EQ(0u, r.exitCode) << r.transcript << r.log;
+        EXPECT_EQ(kDefaultDir, recorded);
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\TwLong")) << "the cut directory was created";
         if (r.exitCode == 0) {
             SCOPED_TRACE("installed with a 300-character record");
             ExpectFilesInstalled(recorded, {"tarnwell.exe", "tarnwell.hlp", "tarnwell.cnt", "tarnwell.txt",

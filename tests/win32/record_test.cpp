@@ -145,6 +145,11 @@ TEST_F(RecordTest, ProfileRecordIsWrittenInOrderReadByTheRuleAndDeletedWhole)
     WriteProfileStringA("Tarnwell", "DIR", longDir.c_str());
     EXPECT_EQ(255u, ReadRecordValue("DIR", "", value, sizeof value));
     EXPECT_EQ(longDir.substr(0, 255), value);
+    // ... and is known to be cut; 255 characters, or no key at all, are whole.
+    EXPECT_FALSE(RecordValueWhole("DIR"));
+    WriteProfileStringA("Tarnwell", "DIR", longDir.substr(0, 255).c_str());
+    EXPECT_TRUE(RecordValueWhole("DIR"));
+    EXPECT_TRUE(RecordValueWhole("NOSUCHKEY"));
 
     DeleteProfileRecord();
     EXPECT_EQ(0u, GetProfileSectionA("Tarnwell", sectionText, sizeof sectionText));

@@ -218,6 +218,25 @@ TEST_F(RemoveTest, ASecondRemovalFindsNothingAndDeletesNothing)
     EXPECT_TRUE(recorder->Commands().empty());
 }
 
+// A DIR too long to be read whole would be read as another directory: nothing is removed and
+// the record stays for an uninstall that can read it.
+TEST_F(RemoveTest, ARecordedDirectoryReadBackCutIsNotRemoved)
+{
+    StartRecorder();
+    Install("Tarnwell");
+    std::string longDir = dir + "\\" + std::string(300, 'x');
+    WriteProfileStringA("Tarnwell", "DIR", longDir.c_str());
+    DeleteFileA(work.file("setup.log").c_str());
+
+    EXPECT_EQ(0, RemoveInstallation(NULL));
+    EXPECT_EQ((Lines{"Insufficient information available to", "remove this application."}), LogLines(work.path()));
+    char value[16] = "";
+    EXPECT_EQ(8u, GetProfileStringA("Tarnwell", "GROUP", "", value, sizeof value));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(recorder->Commands().empty());
+}
+
 TEST_F(RemoveTest, SilentRemovalShowsNoBox)
 {
     StartRecorder();
