@@ -40,22 +40,6 @@ Script InteractiveInstall()
     return s;
 }
 
-struct FindWindow {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindTarnwellWindow(HWND w, LPARAM lp)
-{
-    FindWindow *f = (FindWindow *)lp;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char title[64] = "";
-    if (pid == f->pid && IsWindowVisible(w) && GetWindowTextA(w, title, sizeof title) && !strcmp(title, "Tarnwell"))
-        f->found = w;
-    return !f->found;
-}
-
 // Starts the installed program and closes its window again.
 void ExpectProgramStarts(const std::string &exe)
 {
@@ -64,15 +48,15 @@ void ExpectProgramStarts(const std::string &exe)
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     ASSERT_TRUE(CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << cmd;
-    FindWindow find = {pi.dwProcessId, NULL};
-    for (int i = 0; i < 200 && !find.found; ++i) {
-        EnumWindows(FindTarnwellWindow, (LPARAM)&find);
-        if (!find.found)
+    HWND found = NULL;
+    for (int i = 0; i < 200 && !found; ++i) {
+        found = FindProcessWindow(pi.dwProcessId, NULL, "Tarnwell");
+        if (!found)
             Sleep(50);
     }
-    EXPECT_TRUE(find.found) << exe << " showed no window titled Tarnwell";
-    if (find.found)
-        PostMessageA(find.found, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(found != NULL) << exe << " showed no window titled Tarnwell";
+    if (found)
+        PostMessageA(found, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
         ADD_FAILURE() << exe << " did not end when its window was closed";
         TerminateProcess(pi.hProcess, 1);

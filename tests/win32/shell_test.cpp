@@ -19,24 +19,6 @@ struct MainWindowSeen {
     char caption[64] = "";
 };
 
-struct FindContext {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindMain(HWND w, LPARAM lp)
-{
-    FindContext *ctx = (FindContext *)lp;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[32];
-    if (pid == ctx->pid && GetClassNameA(w, cls, sizeof cls) && strcmp(cls, "TWInstal") == 0) {
-        ctx->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Starts setup.exe with args, answers its dialogs from script and watches for its main
 // window until the process ends. Returns the exit code, 99 when it had to be ended.
 DWORD RunSetupWatching(const std::string &args, const UiScript &script, MainWindowSeen *seen,
@@ -58,14 +40,13 @@ DWORD RunSetupWatching(const std::string &args, const UiScript &script, MainWind
         }
         if (seen->found)
             continue;
-        FindContext ctx = {pi.dwProcessId, NULL};
-        EnumWindows(FindMain, (LPARAM)&ctx);
-        if (ctx.found && IsWindowVisible(ctx.found)) {
+        HWND main = FindProcessWindow(pi.dwProcessId, "TWInstal", NULL);
+        if (main) {
             seen->found = true;
             seen->placement.length = sizeof seen->placement;
-            GetWindowPlacement(ctx.found, &seen->placement);
-            seen->style = (DWORD)GetWindowLongA(ctx.found, GWL_STYLE);
-            SendMessageTimeoutA(ctx.found, WM_GETTEXT, sizeof seen->caption, (LPARAM)seen->caption,
+            GetWindowPlacement(main, &seen->placement);
+            seen->style = (DWORD)GetWindowLongA(main, GWL_STYLE);
+            SendMessageTimeoutA(main, WM_GETTEXT, sizeof seen->caption, (LPARAM)seen->caption,
                                 SMTO_ABORTIFHUNG, 1000, NULL);
         }
     }

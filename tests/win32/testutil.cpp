@@ -96,6 +96,38 @@ bool KeyExists(HKEY root, const std::string &path)
     return true;
 }
 
+namespace {
+struct WindowQuery {
+    DWORD pid;
+    const char *className;
+    const char *title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND w, LPARAM lp)
+{
+    WindowQuery *q = (WindowQuery *)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char text[256];
+    if (pid != q->pid || !IsWindowVisible(w))
+        return TRUE;
+    if (q->className && !(GetClassNameA(w, text, sizeof text) && strcmp(text, q->className) == 0))
+        return TRUE;
+    if (q->title && !(GetWindowTextA(w, text, sizeof text) && strcmp(text, q->title) == 0))
+        return TRUE;
+    q->found = w;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindProcessWindow(DWORD pid, const char *className, const char *title)
+{
+    WindowQuery q = {pid, className, title, NULL};
+    EnumWindows(MatchWindow, (LPARAM)&q);
+    return q.found;
+}
+
 void RemoveTree(const std::string &path)
 {
     DWORD attrs = GetFileAttributesA(path.c_str());

@@ -35,6 +35,9 @@ bool FileExists(const std::string &path);
 // Names in dir matching pattern, sorted, without "." and "..".
 std::vector<std::string> ListFiles(const std::string &dir, const char *pattern = "*");
 bool KeyExists(HKEY root, const std::string &path);
+// A visible top-level window of process pid with that class (or any, when null) and that
+// title (or any, when null); null when there is none.
+HWND FindProcessWindow(DWORD pid, const char *className, const char *title);
 void RemoveTree(const std::string &path);
 
 #endif
