@@ -71,6 +71,7 @@
 #define IDS_CONGRATULATIONS         10038
 #define IDS_INSTALL_SUCCESS         10040
 #define IDS_EXTRACTION_FAILED       10070
+#define IDS_SETUP_DAMAGED           10102
 
 /* String table, payload extraction and cleanup. */
 #define IDS_EXTRACTING              10073

@@ -8,12 +8,12 @@
 InstallManifest installManifest;
 
 static FileEntry fileTable[] = {
-    {"EXEFILE", 1, "tarnwell.exe", "tarnwell.exe", 1, 1, "Tarnwell", TARGET_PROGRAM_DIR, 0},
-    {"HLPFILE", 1, "tarnwell.hlp", "tarnwell.hlp", 1, 1, "Tarnwell Help File", TARGET_PROGRAM_DIR, 0},
-    {"CNTFILE", 1, "tarnwell.cnt", "tarnwell.cnt", 1, 0, "", TARGET_PROGRAM_DIR, 0},
-    {"TXTFILE", 1, "tarnwell.txt", "tarnwell.txt", 1, 1, "Tarnwell Release Notes", TARGET_PROGRAM_DIR, 0},
-    {"REMFILE", 1, "removetw.exe", "removetw.exe", 1, 1, "Uninstall Tarnwell", TARGET_PROGRAM_DIR, 0},
-    {"MIBFILE", 1, "mib.txt", "mib.txt", 0, 0, "", TARGET_PROGRAM_DIR, 0},
+    {"EXEFILE", 1, "tarnwell.exe", "tarnwell.exe", 1, 1, "Tarnwell", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
+    {"HLPFILE", 1, "tarnwell.hlp", "tarnwell.hlp", 1, 1, "Tarnwell Help File", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
+    {"CNTFILE", 1, "tarnwell.cnt", "tarnwell.cnt", 1, 0, "", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
+    {"TXTFILE", 1, "tarnwell.txt", "tarnwell.txt", 1, 1, "Tarnwell Release Notes", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
+    {"REMFILE", 1, "removetw.exe", "removetw.exe", 1, 1, "Uninstall Tarnwell", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
+    {"MIBFILE", 1, "mib.txt", "mib.txt", 0, 0, "", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
 };
 
 int LoadInstallManifest(HINSTANCE instance, HWND mainWindow, const char *infPath)
@@ -33,7 +33,9 @@ int LoadInstallManifest(HINSTANCE instance, HWND mainWindow, const char *infPath
     StrCopy(m->uninstallerBase, sizeof m->uninstallerBase, "removetw");
     m->files = fileTable;
     m->fileCount = (int)(sizeof fileTable / sizeof fileTable[0]);
-    for (int i = 0; i < m->fileCount; i++)
+    for (int i = 0; i < m->fileCount; i++) {
         fileTable[i].status = 0;
+        fileTable[i].checked = 0;
+    }
     return m->fileCount;
 }

@@ -31,6 +31,12 @@ struct FileEntry {
     const char *iconTitle;
     int32_t targetDirKind;
     int32_t status;
+    // Set by extraction from the build's record of the payload: 1 when expandedLength and
+    // expandedCrc are what the row's file must expand to, -1 when its stored bytes do not
+    // match the record or the record lacks it; 0 before.
+    int32_t checked;
+    uint32_t expandedLength;
+    uint32_t expandedCrc;
 };
 
 struct InstallManifest {

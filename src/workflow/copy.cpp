@@ -8,6 +8,7 @@
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "copypaths.h"
+#include "integrity.h"
 #include "progress.h"
 
 int32_t lastCopiedDisk;
@@ -101,7 +102,7 @@ static int MayOverwrite(const char *targetPath)
 // characters or more and, when it cannot create a target, quietly writes the compressed name
 // instead. The expansion goes to a working file beside the target, which replaces the target
 // only when it came out complete, so a failure never leaves a truncated product file.
-int ExpandFile(const char *sourcePath, const char *targetPath)
+int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *record)
 {
     if (StrEqualNoCase(sourcePath, targetPath))
         return EXPAND_DONE;
@@ -145,6 +146,13 @@ int ExpandFile(const char *sourcePath, const char *targetPath)
         DeleteFileA(tempPath);
         return EXPAND_FAILED;
     }
+    // A source that expands whole but to other bytes (a wrong or damaged disk, a fault on the
+    // way) never replaces the target either.
+    if (record && record->checked > 0 &&
+        !FileMatchesRecord(tempPath, record->expandedLength, record->expandedCrc)) {
+        DeleteFileA(tempPath);
+        return EXPAND_FAILED;
+    }
     if (!PutFileInPlace(tempPath, targetPath)) {
         DeleteFileA(tempPath);
         return EXPAND_NO_TARGET;
@@ -172,7 +180,7 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
         char diskCaption[MANIFEST_TEXT_SIZE];
         LoadMessage(IDS_CHANGE_DISK, diskCaption, sizeof diskCaption);
         for (;;) {
-            int code = ExpandFile(sourcePath, targetPath);
+            int code = ExpandFile(sourcePath, targetPath, entry);
             if (code == EXPAND_DONE) {
                 lastCopiedDisk = entry->diskNumber;
                 entry->status |= FILE_COPIED;

@@ -26,8 +26,10 @@ int CopyAllFiles(HINSTANCE instance, HWND owner, const char *sourceDir, const ch
 // given up on a required one.
 int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, HWND owner,
                 HWND statusControl);
-// One attempt at expanding sourcePath (or its compressed name) to targetPath.
-int ExpandFile(const char *sourcePath, const char *targetPath);
+// One attempt at expanding sourcePath (or its compressed name) to targetPath. When record
+// carries the build's record of the file (checked > 0), an expansion of any other length or
+// CRC-32 is a failed one (EXPAND_FAILED) and the target stays as it was.
+int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *record = NULL);
 
 // Creates a new, empty working file beside path and returns its handle (INVALID_HANDLE_VALUE
 // when none can be made); its name goes to tempPath.

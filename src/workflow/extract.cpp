@@ -4,10 +4,13 @@
 #include "../resources/resource.h"
 #include "../shell/manifest.h"
 #include "../shell/setup.h"
+#include "../support/crc32.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "copy.h"
 #include "copypaths.h"
+#include "integrity.h"
+#include "payloadtable.h"
 #include "progress.h"
 
 // The temporary directory with its trailing backslash; 0 when the system reports none or
@@ -23,9 +26,10 @@ static int TempDirectory(char *out, size_t cap)
 }
 
 // The resource is written to a working file beside its name and renamed only when every
-// byte is there: the copy engine must never find a partly written payload file.
+// byte is there: the copy engine must never find a partly written payload file. Bytes that
+// differ from the build's record are not written at all.
 int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *resourceName,
-                        const char *directory, const char *fileName)
+                        const char *directory, const char *fileName, const PayloadCheck *check)
 {
     char text[MESSAGE_TEMPLATE_SIZE];
     HRSRC resource = FindResourceA(instance, resourceName, RT_PAYLOAD);
@@ -42,6 +46,18 @@ int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *reso
         WriteSetupLog(text);
         return 0;
     }
+    if (!StoredBytesMatch(check, bytes, size)) {
+        if (check)
+            StrFormat(text, sizeof text,
+                      "resource %s: %u bytes of CRC-32 %08X, recorded %u bytes of CRC-32 %08X",
+                      resourceName, (unsigned)size, (unsigned)Crc32(0, bytes, size),
+                      (unsigned)check->storedLength, (unsigned)check->storedCrc);
+        else
+            StrFormat(text, sizeof text, "resource %s: no record to check it against", resourceName);
+        WriteSetupLog(text);
+        FreeResource(block);
+        return EXTRACT_DAMAGED;
+    }
 
     char path[COPY_PATH_SIZE];
     int composed = ComposeSourcePath(path, sizeof path, directory, fileName);
@@ -56,7 +72,7 @@ int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *reso
         RefreshProgressDialog();
     }
 
-    int result = 0;
+    int result = EXTRACT_FAILED;
     char tempPath[MAX_PATH];
     HANDLE file = composed ? CreateFileBeside(path, tempPath, sizeof tempPath)
                            : INVALID_HANDLE_VALUE;
@@ -69,7 +85,7 @@ int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *reso
         BOOL closed = CloseHandle(file);
         if (wrote && closed && written == size) {
             if (PutFileInPlace(tempPath, path)) {
-                result = 1;
+                result = EXTRACT_DONE;
             } else {
                 ComposeMessage(text, sizeof text, IDS_EXTRACT_CREATE_ERROR, shown);
                 WriteSetupLog(text);
@@ -88,18 +104,52 @@ int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *reso
     return result;
 }
 
+// The build's record for the row, into check and the row; 0 (logged) when there is none.
+static int FindRecord(const unsigned char *table, size_t tableSize, FileEntry *row,
+                      PayloadCheck *check)
+{
+    int found = FindPayloadCheck(table, tableSize, row->resourceName, check);
+    if (found == PAYLOAD_CHECK_FOUND) {
+        row->checked = 1;
+        row->expandedLength = check->expandedLength;
+        row->expandedCrc = check->expandedCrc;
+        return 1;
+    }
+    char text[MESSAGE_TEMPLATE_SIZE];
+    if (found == PAYLOAD_CHECK_NO_ENTRY)
+        StrFormat(text, sizeof text, "resource %s: no record to check it against", row->resourceName);
+    else if (!table)
+        StrFormat(text, sizeof text, "resource %s is missing", PAYLOAD_TABLE_RESOURCE);
+    else
+        StrFormat(text, sizeof text, "resource %s: %u bytes are no table", PAYLOAD_TABLE_RESOURCE,
+                  (unsigned)tableSize);
+    WriteSetupLog(text);
+    row->checked = -1;
+    return 0;
+}
+
 int ExtractPayload(HINSTANCE instance, HWND owner)
 {
     int count = 0;
     HWND statusControl = OpenProgressDialog(instance, owner);
     if (statusControl)
         RefreshProgressDialog();
+    size_t tableSize = 0;
+    const unsigned char *table = LoadPayloadTable(instance, &tableSize);
     char directory[COPY_PATH_SIZE];
     if (TempDirectory(directory, sizeof directory)) {
         for (int i = 0; i < installManifest.fileCount; i++) {
             FileEntry *row = &installManifest.files[i];
-            if (ExtractResourceFile(instance, statusControl, row->resourceName, directory,
-                                    row->sourceName)) {
+            PayloadCheck check;
+            if (!FindRecord(table, tableSize, row, &check))
+                break;
+            int result = ExtractResourceFile(instance, statusControl, row->resourceName,
+                                             directory, row->sourceName, &check);
+            if (result == EXTRACT_DAMAGED) {
+                row->checked = -1;
+                break;
+            }
+            if (result == EXTRACT_DONE) {
                 count++;
                 row->status |= FILE_EXTRACTED;
             }
@@ -107,6 +157,15 @@ int ExtractPayload(HINSTANCE instance, HWND owner)
     }
     CloseProgressDialog(owner);
     return count;
+}
+
+const FileEntry *DamagedPayloadRow(void)
+{
+    for (int i = 0; i < installManifest.fileCount; i++) {
+        if (installManifest.files[i].checked < 0)
+            return &installManifest.files[i];
+    }
+    return NULL;
 }
 
 int DeleteExtractedFiles(void)

@@ -4,14 +4,27 @@
 
 #include <windows.h>
 
+#include "../shell/manifest.h"
+#include "payloadtable.h"
+
+// Results of ExtractResourceFile.
+#define EXTRACT_DONE 1
+#define EXTRACT_FAILED 0
+#define EXTRACT_DAMAGED (-1)  // the resource is not what the build recorded: nothing written
+
 // Writes the payload resource of every FileTable row, still compressed, to the temporary
 // directory under the row's sourceName, with the progress dialog owned by owner. Returns the
 // number of rows written completely (each gets the FILE_EXTRACTED bit); 0 means failure.
+// Each row first takes its record from the build's table (FileEntry.checked); at the first
+// row without one, or whose resource differs from it, extraction stops: see DamagedPayloadRow.
 int ExtractPayload(HINSTANCE instance, HWND owner);
-// Writes the resource of type "EXE" named resourceName to directory + fileName: 1 when every
-// byte was written. statusControl, when not null, shows the progress line.
+// The row whose payload extraction refused, or null.
+const FileEntry *DamagedPayloadRow(void);
+// Writes the resource of type "EXE" named resourceName to directory + fileName when its bytes
+// match check (a null check matches nothing). EXTRACT_DONE when every byte was written.
+// statusControl, when not null, shows the progress line.
 int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *resourceName,
-                        const char *directory, const char *fileName);
+                        const char *directory, const char *fileName, const PayloadCheck *check);
 // Deletes the temporary file of every row this run extracted. Returns 0.
 int DeleteExtractedFiles(void);
 

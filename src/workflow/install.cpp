@@ -153,7 +153,15 @@ int RunInstall(HWND mainWindow)
         return r;
     }
 
-    if (ExtractPayload(moduleInstance, mainWindow) == 0) {
+    int extracted = ExtractPayload(moduleInstance, mainWindow);
+    // A payload file that is not what the build recorded is never installed: no prompt could
+    // bring the right one, so the install ends here, before it touches the machine.
+    const FileEntry *damaged = DamagedPayloadRow();
+    if (damaged) {
+        ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_SETUP_DAMAGED, damaged->sourceName);
+        return Fail(EXIT_SETUP_FAILED);
+    }
+    if (extracted == 0) {
         ReportMessage(mainWindow, "", MB_OK, IDS_EXTRACTION_FAILED);
         return Fail(EXIT_SETUP_FAILED);
     }

@@ -6,6 +6,7 @@
 #include "copytestutil.h"
 #include "resources/resource.h"
 #include "shell/setup.h"
+#include "support/crc32.h"
 #include "uidriver.h"
 #include "workflow/copy.h"
 #include "workflow/progress.h"
@@ -180,7 +181,36 @@ TEST_F(CopyTest, IniGuardAsksCaseSensitivelyAndSilentModeKeepsTheFile)
 
 FileEntry Row(const char *name, int required)
 {
-    return FileEntry{"EXEFILE", 1, name, name, required, 0, "", TARGET_PROGRAM_DIR, 0};
+    return FileEntry{"EXEFILE", 1, name, name, required, 0, "", TARGET_PROGRAM_DIR, 0, 0, 0, 0};
+}
+
+// A source that expands whole but not to the recorded bytes (another file, a damaged one of
+// the same length) never replaces the target: the disk prompt asks for the right one.
+TEST_F(CopyTest, ExpansionThatDiffersFromTheRecordIsAFailedOne)
+{
+    std::string notes = ReadFileOrEmpty(OriginalPayload("tarnwell.txt"));
+    FileEntry row = Row("x.txt", 0);
+    row.checked = 1;
+    row.expandedLength = (uint32_t)notes.size();
+    row.expandedCrc = Crc32(0, notes.data(), notes.size());
+    std::string sameLength = notes;
+    sameLength[sameLength.size() / 2] ^= 0x10;
+    ASSERT_TRUE(WriteWholeFile(dst.file("x.txt"), "the version installed before"));
+    for (const std::string &content : {ReadFileOrEmpty(PackedPayload("mib.txt")), sameLength}) {
+        ASSERT_TRUE(WriteWholeFile(src.file("x.txt"), content));
+        EXPECT_EQ(EXPAND_FAILED, ExpandFile(src.file("x.txt").c_str(), dst.file("x.txt").c_str(), &row));
+        EXPECT_FILE("the version installed before", dst.file("x.txt"));
+        EXPECT_EQ(std::vector<std::string>{"x.txt"}, ListFiles(dst.path()));  // no working file left
+    }
+
+    UiDriver driver(UiScript().Expect("Change disk", "Insert disk 1 containing x.txt").Press(IDCANCEL));
+    EXPECT_EQ(0, CopyOneFile(&row, SourceDir().c_str(), dst.path().c_str(), state.owner(), nullptr));
+    EXPECT_UI_DONE(driver);
+    EXPECT_EQ(0, row.status);
+
+    PutPacked("tarnwell.txt", "x.txt");
+    EXPECT_EQ(EXPAND_DONE, ExpandFile(src.file("x.txt").c_str(), dst.file("x.txt").c_str(), &row));
+    EXPECT_FILE(notes, dst.file("x.txt"));
 }
 
 TEST_F(CopyTest, DiskPromptOffersOkFirstAndRetryOnTheDiskLastCopied)

@@ -6,6 +6,7 @@
 
 #include "copytestutil.h"
 #include "shell/setup.h"
+#include "support/crc32.h"
 #include "uidriver.h"
 #include "workflow/copy.h"
 #include "workflow/extract.h"
@@ -53,6 +54,11 @@ TEST_F(ExtractTest, EveryRowIsWrittenCompressedAndDeletedAgain)
         std::string packed = ReadFileOrEmpty(PackedPayload(names[i]));
         EXPECT_FILE(packed, Temp(names[i]));
         EXPECT_EQ(FILE_EXTRACTED, installManifest.files[i].status);
+        // The build's record: what the row must expand to.
+        std::string original = ReadFileOrEmpty(OriginalPayload(names[i]));
+        EXPECT_EQ(1, installManifest.files[i].checked);
+        EXPECT_EQ(original.size(), installManifest.files[i].expandedLength);
+        EXPECT_EQ(Crc32(0, original.data(), original.size()), installManifest.files[i].expandedCrc);
         std::string line = "Extracting to " + Temp(names[i]) + ", " + std::to_string(packed.size()) + " bytes";
         EXPECT_TRUE(Logged(line)) << Log();
         EXPECT_EQ(line, lines[i]);
@@ -67,7 +73,8 @@ TEST_F(ExtractTest, EveryRowIsWrittenCompressedAndDeletedAgain)
     EXPECT_TRUE(Logged("Removing " + Temp("mib.txt"))) << Log();
 }
 
-TEST_F(ExtractTest, MissingResourcesAreSkippedAndNotCleanedUp)
+// A row the build's record does not know is never extracted, nor anything after it.
+TEST_F(ExtractTest, RowWithoutRecordStopsExtractionMissingResourceIsSkipped)
 {
     FileEntry rows[6];
     for (int i = 0; i < 6; i++)
@@ -78,23 +85,54 @@ TEST_F(ExtractTest, MissingResourcesAreSkippedAndNotCleanedUp)
 
     setupMode.silent = 1;
     UiDriver driver(UiScript{});
-    EXPECT_EQ(5, ExtractPayload(moduleInstance, state.owner()));
-    EXPECT_EQ(0, rows[2].status);
-    EXPECT_EQ(FILE_EXTRACTED, rows[3].status);
-    EXPECT_TRUE(Logged("Failed to locate resource NOSUCHFILE")) << Log();
+    EXPECT_EQ(2, ExtractPayload(moduleInstance, state.owner()));
+    EXPECT_EQ(&rows[2], DamagedPayloadRow());
+    EXPECT_EQ(0, rows[3].status);
+    EXPECT_EQ(0, rows[3].checked);
+    EXPECT_TRUE(Logged("resource NOSUCHFILE: no record to check it against")) << Log();
     DeleteExtractedFiles();
     EXPECT_EQ(std::vector<std::string>{"tarnwell.cnt"}, ListFiles(temp.dir()));
     EXPECT_FILE("not ours", Temp("tarnwell.cnt"));
 
+    // A recorded resource that is missing is skipped; the copy engine asks for it later.
+    PayloadCheck check = {1, 2, 3, 4};
+    EXPECT_EQ(EXTRACT_FAILED, ExtractResourceFile(moduleInstance, nullptr, "NOSUCHFILE",
+                                                  temp.withSlash().c_str(), "x.txt", &check));
+    EXPECT_TRUE(Logged("Failed to locate resource NOSUCHFILE")) << Log();
+
     for (FileEntry &row : rows) {
         row.resourceName = "NOSUCHFILE";
-        row.status = 0;
+        row.status = row.checked = 0;
     }
     EXPECT_EQ(0, ExtractPayload(moduleInstance, state.owner()));
+    EXPECT_EQ(&rows[0], DamagedPayloadRow());
     DeleteExtractedFiles();
     EXPECT_EQ(std::vector<std::string>{"tarnwell.cnt"}, ListFiles(temp.dir()));
     EXPECT_UI_DONE(driver);
     EXPECT_TRUE(driver.Windows().empty()) << driver.Transcript();  // silent: no dialog at all
+}
+
+// Bytes that differ from the record in length or CRC are not written, not even in part.
+TEST_F(ExtractTest, ResourceThatDiffersFromItsRecordIsNotWritten)
+{
+    std::string packed = ReadFileOrEmpty(PackedPayload("tarnwell.txt"));
+    const PayloadCheck good = {(uint32_t)packed.size(), Crc32(0, packed.data(), packed.size()), 0, 0};
+    PayloadCheck crc = good, longer = good;
+    crc.storedCrc ^= 0x80;
+    longer.storedLength++;  // the resource is cut short
+    const PayloadCheck *cases[] = {&crc, &longer, nullptr};
+    for (const PayloadCheck *check : cases) {
+        EXPECT_EQ(EXTRACT_DAMAGED, ExtractResourceFile(moduleInstance, nullptr, "TXTFILE",
+                                                       temp.withSlash().c_str(), "x.txt", check));
+        EXPECT_TRUE(ListFiles(temp.dir()).empty());
+    }
+    char line[200];
+    snprintf(line, sizeof line, "resource TXTFILE: %u bytes of CRC-32 %08X, recorded %u bytes of CRC-32 %08X",
+             (unsigned)packed.size(), (unsigned)good.storedCrc, (unsigned)packed.size(), (unsigned)crc.storedCrc);
+    EXPECT_TRUE(Logged(line)) << Log();
+    EXPECT_EQ(EXTRACT_DONE, ExtractResourceFile(moduleInstance, nullptr, "TXTFILE",
+                                                temp.withSlash().c_str(), "x.txt", &good));
+    EXPECT_FILE(packed, Temp("x.txt"));
 }
 
 TEST_F(ExtractTest, FileThatCannotBeCreatedLeavesNoWorkingFileBehind)

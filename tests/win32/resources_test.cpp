@@ -353,6 +353,9 @@ const Message kMessages[] = {
     {11622, "Failed to open destination file %1!s!"},
     {10100, "The directory is too long.\nA source directory may have at most %1!u! characters."},
     {10101, "A Program Manager group name cannot contain a double quote (\").\nPlease enter another name."},
+    {10102,
+     "This copy of setup.exe is damaged: the file %1!s! inside it is not as it was built.\n"
+     "Nothing has been installed. Please get a fresh copy of setup.exe."},
 };
 
 // Keyed by number, so a define bound to the wrong number shows up as a wrong text.

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "support/crc32.h"
 #include "szdd_codec.h"
+#include "workflow/payloadtable.h"
 
 namespace {
 
@@ -14,8 +16,10 @@ int Usage() {
         "usage: szdd pack [--no-name-char | --name-char C] IN OUT\n"
         "       szdd unpack IN OUT\n"
         "       szdd info IN\n"
+        "       szdd table OUT RESOURCE=PACKED...\n"
         "pack stores IN's last file-name character in the header when OUT ends in '_',\n"
-        "otherwise 0; the options override that.\n",
+        "otherwise 0; the options override that. table writes the payload record of\n"
+        "setup.exe: length and CRC-32 of each packed file, stored and expanded.\n",
         stderr);
     return 2;
 }
@@ -133,8 +137,46 @@ int Info(int argc, char** argv) {
     std::printf("stated length:  %lu\n", static_cast<unsigned long>(header.length));
     std::printf("decoded length: %zu\n", data.size());
     std::printf("packed size:    %zu\n", file.size());
+    std::printf("stored CRC-32:  %08lX\n", static_cast<unsigned long>(Crc32(0, file.data(), file.size())));
+    std::printf("decoded CRC-32: %08lX\n", static_cast<unsigned long>(Crc32(0, data.data(), data.size())));
     std::printf("status:         %s\n", fault ? fault : "sound");
     return fault ? 1 : 0;
+}
+
+// Only a sound packed file is recorded: what the record says must be what installs.
+int Table(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::size_t rows = static_cast<std::size_t>(argc - 1);
+    std::vector<std::uint8_t> table(PAYLOAD_TABLE_HEADER_SIZE + rows * PAYLOAD_TABLE_ROW_SIZE);
+    PutPayloadTableHeader(table.data(), static_cast<std::uint32_t>(rows));
+    for (std::size_t i = 0; i < rows; ++i) {
+        const std::string arg = argv[i + 1];
+        const std::size_t eq = arg.find('=');
+        if (eq == std::string::npos) return Usage();
+        const std::string name = arg.substr(0, eq);
+        const std::string path = arg.substr(eq + 1);
+        std::vector<std::uint8_t> file;
+        std::vector<std::uint8_t> data;
+        szdd::Header header;
+        if (!ReadFile(path.c_str(), file)) return 1;
+        const szdd::DecodeStatus status = szdd::Unpack(file.data(), file.size(), header, data);
+        if (const char* fault = Fault(status, header, data.size())) {
+            std::fprintf(stderr, "szdd: %s: %s\n", path.c_str(), fault);
+            return 1;
+        }
+        PayloadCheck check;
+        check.storedLength = static_cast<std::uint32_t>(file.size());
+        check.storedCrc = Crc32(0, file.data(), file.size());
+        check.expandedLength = static_cast<std::uint32_t>(data.size());
+        check.expandedCrc = Crc32(0, data.data(), data.size());
+        std::uint8_t* row = table.data() + PAYLOAD_TABLE_HEADER_SIZE + i * PAYLOAD_TABLE_ROW_SIZE;
+        if (!PutPayloadTableRow(row, name.c_str(), &check)) {
+            std::fprintf(stderr, "szdd: resource name '%s' must have 1 to %d characters\n", name.c_str(),
+                         PAYLOAD_TABLE_NAME_SIZE - 1);
+            return 1;
+        }
+    }
+    return WriteFile(argv[0], table) ? 0 : 1;
 }
 
 }  // namespace
@@ -145,5 +187,6 @@ int main(int argc, char** argv) {
     if (command == "pack") return Pack(argc - 2, argv + 2);
     if (command == "unpack") return Unpack(argc - 2, argv + 2);
     if (command == "info") return Info(argc - 2, argv + 2);
+    if (command == "table") return Table(argc - 2, argv + 2);
     return Usage();
 }
