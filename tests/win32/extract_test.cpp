@@ -112,29 +112,6 @@ TEST_F(ExtractTest, RowWithoutRecordStopsExtractionMissingResourceIsSkipped)
     EXPECT_TRUE(driver.Windows().empty()) << driver.Transcript();  // silent: no dialog at all
 }
 
-// Bytes that differ from the record in length or CRC are not written, not even in part.
-TEST_F(ExtractTest, ResourceThatDiffersFromItsRecordIsNotWritten)
-{
-    std::string packed = ReadFileOrEmpty(PackedPayload("tarnwell.txt"));
-    const PayloadCheck good = {(uint32_t)packed.size(), Crc32(0, packed.data(), packed.size()), 0, 0};
-    PayloadCheck crc = good, longer = good;
-    crc.storedCrc ^= 0x80;
-    longer.storedLength++;  // the resource is cut short
-    const PayloadCheck *cases[] = {&crc, &longer, nullptr};
-    for (const PayloadCheck *check : cases) {
-        EXPECT_EQ(EXTRACT_DAMAGED, ExtractResourceFile(moduleInstance, nullptr, "TXTFILE",
-                                                       temp.withSlash().c_str(), "x.txt", check));
-        EXPECT_TRUE(ListFiles(temp.dir()).empty());
-    }
-    char line[200];
-    snprintf(line, sizeof line, "resource TXTFILE: %u bytes of CRC-32 %08X, recorded %u bytes of CRC-32 %08X",
-             (unsigned)packed.size(), (unsigned)good.storedCrc, (unsigned)packed.size(), (unsigned)crc.storedCrc);
-    EXPECT_TRUE(Logged(line)) << Log();
-    EXPECT_EQ(EXTRACT_DONE, ExtractResourceFile(moduleInstance, nullptr, "TXTFILE",
-                                                temp.withSlash().c_str(), "x.txt", &good));
-    EXPECT_FILE(packed, Temp("x.txt"));
-}
-
 TEST_F(ExtractTest, FileThatCannotBeCreatedLeavesNoWorkingFileBehind)
 {
     ASSERT_TRUE(CreateDirectoryA(Temp("tarnwell.txt").c_str(), nullptr));
