@@ -75,9 +75,10 @@ int ProgmanOpen(void)
 
 int ProgmanCreateGroup(const char *group)
 {
+    progmanSession.groupAccepted = 0;
     if (!ProgmanOpen())
         return 0;
-    SendCommand(PROGMAN_CREATE_GROUP, group, NULL, NULL);
+    progmanSession.groupAccepted = SendCommand(PROGMAN_CREATE_GROUP, group, NULL, NULL);
     return 1;
 }
 
@@ -91,6 +92,7 @@ int ProgmanClose(void)
     if (progmanSession.sessionLive)
         DdeUninitialize(progmanSession.instanceId);
     progmanSession.sessionLive = 0;
+    progmanSession.groupAccepted = 0;
     return 1;
 }
 

@@ -10,6 +10,7 @@
 struct ProgmanSession {
     DWORD instanceId;
     int sessionLive;
+    int groupAccepted;  // the server accepted the last CreateGroup of this session
 };
 
 extern ProgmanSession progmanSession;
@@ -25,7 +26,8 @@ HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HS
 
 // 1 when the session is live, 0 when the DDE initialisation failed.
 int ProgmanOpen(void);
-// Opens the session and sends CreateGroup; 1 when the session is live, whatever the command did.
+// Opens the session and sends CreateGroup; 1 when the session is live, whatever the command did
+// (groupAccepted says whether the server took it).
 int ProgmanCreateGroup(const char *group);
 // Makes group Program Manager's current group; 1 only when the server accepted it, so that item
 // commands that follow are known to reach that group.

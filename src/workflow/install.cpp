@@ -5,6 +5,7 @@
 
 #include "../progman/dde.h"
 #include "../progman/groupdlg.h"
+#include "../progman/links.h"
 #include "../prompts/action.h"
 #include "../prompts/destination.h"
 #include "../prompts/dirtree.h"
@@ -111,7 +112,10 @@ static int CreateGroupAndItems(HWND mainWindow, const char *programDir, const ch
     char text[MESSAGE_TEMPLATE_SIZE];
     LoadMessage(IDS_CREATING_GROUP, text, sizeof text);
     WriteSetupLog(text);
-    if (ProgmanCreateGroup(m->groupName) == 1) {
+    // Items go to Program Manager when it took the group, else they are made as shell links.
+    int viaProgman = ProgmanCreateGroup(m->groupName) == 1 && progmanSession.groupAccepted;
+    int viaLinks = !viaProgman && LinkGroupOpen(m->groupName);
+    if (viaProgman || viaLinks) {
         for (int i = 0; i < m->fileCount; i++) {
             const FileEntry *e = &m->files[i];
             if (!(e->status & FILE_COPIED) || !e->iconFlags)
@@ -123,9 +127,14 @@ static int CreateGroupAndItems(HWND mainWindow, const char *programDir, const ch
                 continue;
             StrFormat(text, sizeof text, "creating icon for %s", path);
             WriteSetupLog(text);
-            ProgmanReplaceItem(e->iconTitle, dataDir, e->targetName, path);
+            if (viaProgman)
+                ProgmanReplaceItem(e->iconTitle, dataDir, e->targetName, path);
+            else
+                LinkReplaceItem(e->iconTitle, dataDir, e->targetName, path);
         }
     }
+    if (viaLinks)
+        LinkGroupClose();
     PumpMessages();
     ProgmanClose();
     return 1;

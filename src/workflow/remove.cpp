@@ -5,6 +5,7 @@
 
 #include "../progman/commands.h"
 #include "../progman/dde.h"
+#include "../progman/links.h"
 #include "../resources/resource.h"
 #include "../shell/manifest.h"
 #include "../shell/setup.h"
@@ -97,14 +98,18 @@ static void RemoveVendorKeyIfEmpty(HKEY root)
         RegDeleteKeyA(root, VENDOR_KEY_PATH);
 }
 
-// Deletes the product's items in group (and the group when it bears the product's name) and
-// removes the program directory. Returns 0 when the directory went, -1 otherwise, also when
-// there is no group to work on.
+// Deletes the product's items in group (and the group when it bears the product's name),
+// through Program Manager and as shell links, and removes the program directory. Returns 0
+// when the directory went, -1 otherwise, also when there is no group to work on.
 static int RemoveGroupAndDirectory(const char *installedDir, const char *group)
 {
-    // A name holding a double quote cannot be put into a command; it is not used.
-    if (!group[0] || !CommandValueAcceptable(group))
+    if (!group[0])
         return -1;
+    // A name holding a double quote cannot be put into a command; only its links can go.
+    if (!CommandValueAcceptable(group)) {
+        DeleteGroupLinks(group);
+        return -1;
+    }
     StrCopy(installManifest.groupName, sizeof installManifest.groupName, group);
     ProgmanOpen();
     // Item deletions apply to Program Manager's current group: select the recorded one first,
@@ -123,6 +128,8 @@ static int RemoveGroupAndDirectory(const char *installedDir, const char *group)
         WriteSetupLog(text);
     }
     ProgmanCloseDeletingGroup(installManifest.groupName);
+    // The items an install made as shell links, where no Program Manager took them.
+    DeleteGroupLinks(installManifest.groupName);
     int status = RemoveDirectoryA(installedDir) ? 0 : -1;
     char text[REMOVE_TEXT_SIZE];
     StrFormat(text, sizeof text, "Removing %s (%s)", installedDir, status == 0 ? "ok" : "failed");

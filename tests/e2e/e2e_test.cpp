@@ -14,6 +14,9 @@ class PrefixEnvironment : public testing::Environment {
 public:
     void SetUp() override
     {
+        // The 64-bit run must really see the WOW64 view, or its checks prove nothing.
+        const char *arch = getenv("TW_WINEARCH");
+        ASSERT_EQ(arch && strcmp(arch, "win64") == 0, InWow64()) << "prefix architecture " << (arch ? arch : "win32");
         CloseFolderWindows();
         before_ = TakePrefixState();
     }

@@ -171,10 +171,10 @@ bool ProfileSectionExists()
     return n > 0;
 }
 
-std::string RegValue(HKEY root, const std::string &key, const char *name)
+static std::string ReadValue(HKEY root, const std::string &key, REGSAM view, const char *name)
 {
     HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS)
         return "<absent>";
     BYTE data[4096];
     DWORD type = 0, size = sizeof data - 1;
@@ -189,6 +189,19 @@ std::string RegValue(HKEY root, const std::string &key, const char *name)
         return std::string((char *)data);
     }
     return "type " + std::to_string(type) + ": " + Hex(data, size);
+}
+
+std::string RegValue(HKEY root, const std::string &key, const char *name) { return ReadValue(root, key, 0, name); }
+
+std::string RegValue64(const std::string &key, const char *name)
+{
+    return ReadValue(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, name);
+}
+
+bool InWow64()
+{
+    BOOL wow = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow) && wow;
 }
 
 void RegDeleteTreeA2(HKEY root, const std::string &key)
@@ -214,6 +227,13 @@ std::string ProgramsFolder()
 {
     char path[MAX_PATH] = "";
     SHGetFolderPathA(NULL, CSIDL_PROGRAMS, NULL, 0, path);
+    return path;
+}
+
+std::string CommonProgramsFolder()
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_COMMON_PROGRAMS, NULL, 0, path);
     return path;
 }
 

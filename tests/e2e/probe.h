@@ -25,7 +25,12 @@ bool ProfileSectionExists();
 std::string RegValue(HKEY root, const std::string &key, const char *name);
 void RegDeleteTreeA2(HKEY root, const std::string &key);
 
-std::string ProgramsFolder();  // the Start Menu Programs folder of the prefix's user
+std::string ProgramsFolder();        // the Start Menu Programs folder of the prefix's user
+std::string CommonProgramsFolder();  // the all-users one
+// True in a 64-bit prefix, where this 32-bit program sees the WOW64 registry view.
+bool InWow64();
+// A value as RegValue gives it, read from the 64-bit view of HKLM.
+std::string RegValue64(const std::string &key, const char *name);
 struct Link {
     bool ok = false;
     std::string target, workDir;

@@ -166,12 +166,17 @@ void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string>
     }
 }
 
-std::vector<std::string> LinksOf(const std::string &group)
+static std::string Programs(const std::string &programs)
 {
-    return ListFiles(ProgramsFolder() + "\\" + group, "*.lnk");
+    return programs.empty() ? ProgramsFolder() : programs;
 }
 
-void ExpectInstalled(const std::string &dir, const std::string &group)
+std::vector<std::string> LinksOf(const std::string &group, const std::string &programs)
+{
+    return ListFiles(Programs(programs) + "\\" + group, "*.lnk");
+}
+
+void ExpectInstalled(const std::string &dir, const std::string &group, const std::string &programs)
 {
     std::vector<std::string> all;
     for (const PayloadFile &f : kPayload)
@@ -188,6 +193,12 @@ void ExpectInstalled(const std::string &dir, const std::string &group)
     EXPECT_EQ("Ardenfel Tarnwell Uninstall", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
     EXPECT_EQ("\"" + dir + "\\removetw.exe\" -f " + dir + " -d " + dir + " -g " + group,
               RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
+    if (InWow64()) {
+        // Where the list of installed programs looks for a 32-bit program's entry.
+        std::string wow = "SOFTWARE\\Wow6432Node" + std::string(kUninstallKey).substr(8);
+        EXPECT_EQ("Ardenfel Tarnwell Uninstall", RegValue64(wow, "DisplayName")) << "HKLM\\" << wow;
+        EXPECT_EQ("<absent>", RegValue64(kUninstallKey, "DisplayName")) << "the entry is in the 64-bit view";
+    }
 
     // One link per item, each replaced rather than added again by a later install.
     std::vector<std::string> expected;
@@ -195,7 +206,7 @@ void ExpectInstalled(const std::string &dir, const std::string &group)
         if (f.iconTitle)
             expected.push_back(std::string(f.iconTitle) + ".lnk");
     }
-    std::vector<std::string> links = LinksOf(group);
+    std::vector<std::string> links = LinksOf(group, programs);
     for (const std::string &name : expected) {
         bool found = false;
         for (const std::string &l : links)
@@ -205,7 +216,7 @@ void ExpectInstalled(const std::string &dir, const std::string &group)
     for (const PayloadFile &f : kPayload) {
         if (!f.iconTitle)
             continue;
-        Link link = ReadLink(ProgramsFolder() + "\\" + group + "\\" + f.iconTitle + ".lnk");
+        Link link = ReadLink(Programs(programs) + "\\" + group + "\\" + f.iconTitle + ".lnk");
         if (!link.ok)
             continue;
         EXPECT_EQ(0, _stricmp((dir + "\\" + f.name).c_str(), link.target.c_str())) << "link " << f.iconTitle << " -> " << link.target;
@@ -220,13 +231,13 @@ void ExpectNoRecord()
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) << "the uninstall entry is still there";
 }
 
-void ExpectRemoved(const std::string &dir, const std::string &group, bool groupStays)
+void ExpectRemoved(const std::string &dir, const std::string &group, bool groupStays, const std::string &programs)
 {
     EXPECT_FALSE(FileExists(dir)) << dir << " is still there, holding:\n" << Lines(ListFiles(dir));
     ExpectNoRecord();
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey)) << "HKLM\\" << kProductKey << " is still there";
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey)) << "HKCU\\" << kProductKey << " is still there";
-    std::string folder = ProgramsFolder() + "\\" + group;
+    std::string folder = Programs(programs) + "\\" + group;
     if (!groupStays) {
         EXPECT_FALSE(FileExists(folder)) << "group folder " << folder << " is still there";
     } else {

@@ -59,15 +59,17 @@ RunResult Play(const RunOptions &opts, const Script &script = Script());
 RunResult PlaySetup(const std::string &args, const Script &script = Script());
 
 // An installation of the product as install leaves it: files byte for byte, the WIN.INI
-// section, the settings key, the uninstall entry, the Start Menu links, the temporary directory.
-void ExpectInstalled(const std::string &dir, const std::string &group);
+// section, the settings key, the uninstall entry, the Start Menu links in the group's folder
+// under programs (empty: the user's Programs folder), the temporary directory.
+void ExpectInstalled(const std::string &dir, const std::string &group, const std::string &programs = "");
 void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present);
 void ExpectNoRecord();
 // Nothing of an installation left in dir, the record, the registry; the group folder gone
 // (or, for a group that was there before, only its product items gone).
-void ExpectRemoved(const std::string &dir, const std::string &group, bool groupStays);
+void ExpectRemoved(const std::string &dir, const std::string &group, bool groupStays,
+                   const std::string &programs = "");
 void ExpectTempClean();
-std::vector<std::string> LinksOf(const std::string &group);
+std::vector<std::string> LinksOf(const std::string &group, const std::string &programs = "");
 
 // Takes away what a failed install leaves (nothing rolls it back): files, settings key.
 void CleanUpFailedInstall(const std::string &dir);
@@ -97,10 +99,10 @@ public:
 
 }  // namespace e2e
 
-#define EXPECT_INSTALLED(dir, group) do { SCOPED_TRACE("installation in " + std::string(dir)); \
-    ::e2e::ExpectInstalled(dir, group); } while (0)
-#define EXPECT_REMOVED(dir, group, stays) do { SCOPED_TRACE("removal of " + std::string(dir)); \
-    ::e2e::ExpectRemoved(dir, group, stays); } while (0)
+#define EXPECT_INSTALLED(dir, group, ...) do { SCOPED_TRACE("installation in " + std::string(dir)); \
+    ::e2e::ExpectInstalled(dir, group, ##__VA_ARGS__); } while (0)
+#define EXPECT_REMOVED(dir, group, stays, ...) do { SCOPED_TRACE("removal of " + std::string(dir)); \
+    ::e2e::ExpectRemoved(dir, group, stays, ##__VA_ARGS__); } while (0)
 #define EXPECT_TEMP_CLEAN() do { SCOPED_TRACE("temporary directory"); ::e2e::ExpectTempClean(); } while (0)
 #define EXPECT_NO_RECORD() do { SCOPED_TRACE("record"); ::e2e::ExpectNoRecord(); } while (0)
 // The run ended by itself with the exit code, and the script was played through.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "progman/commands.h"
+#include "progman/linkname.h"
 
 namespace {
 
@@ -19,6 +20,17 @@ std::string Command(ProgmanCommandKind kind, const char *a, const char *b = null
     EXPECT_EQ(n, ComposeProgmanCommand(buf.data(), buf.size(), kind, a, b, c));
     EXPECT_EQ(n, strlen(buf.data()));
     return buf.data();
+}
+
+std::string LinkName(const std::string &name, size_t cap = 256)
+{
+    std::vector<char> out(cap + 1, 'x');
+    int made = MakeLinkFileName(out.data(), cap, name.c_str());
+    EXPECT_EQ('x', out[cap]);
+    if (!made) {
+        EXPECT_EQ('\0', out[0]);
+    }
+    return made ? out.data() : "<refused>";
 }
 
 std::vector<std::string> Names(const std::string &reply)
@@ -128,4 +140,22 @@ TEST(UninstallString, ProgramPathQuotedArgumentsAsTheyAre)
     // Three full directories and a full group name are measured whole.
     std::string d(255, 'd'), g(255, 'g');
     EXPECT_EQ(3 * 255 + 255 + 8 + 19u, ComposeUninstallString(nullptr, 0, d.c_str(), "removetw", nullptr, d.c_str(), g.c_str()));
+}
+
+// Names typed by the user become one file name inside the group folder, or none at all.
+TEST(LinkName, SeparatorsAndWildcardsAreMappedDevicesAndEmptyNamesRefused)
+{
+    EXPECT_EQ("Tarnwell Help File", LinkName("Tarnwell Help File"));
+    EXPECT_EQ(".._.._Windows_System32", LinkName("..\\../Windows\\System32"));
+    EXPECT_EQ("C__Evil_ _ _ _ _ _", LinkName("C:\\Evil* ? \" < > |"));
+    EXPECT_EQ("tab_here", LinkName("tab\there"));
+    EXPECT_EQ("Net Tools", LinkName("Net Tools. . "));
+    EXPECT_EQ("..x", LinkName("..x"));
+    for (const char *refused : {"", "..", ". .", "CON", "con.txt", "Nul ", "COM1", "lpt9.lnk", "CONOUT$", "aux .x"})
+        EXPECT_EQ("<refused>", LinkName(refused)) << refused;
+    for (const char *kept : {"CONSOLE", "COM", "COM10", "LPTX", "PRN2"})
+        EXPECT_EQ(kept, LinkName(kept));
+    // A name must fit whole with its terminating zero.
+    EXPECT_EQ("abc", LinkName("abc", 4));
+    EXPECT_EQ("<refused>", LinkName("abcd", 4));
 }

@@ -68,6 +68,7 @@ TEST_F(ProgmanTest, ItemsAreReplacedAndNamedByTitleOrFile)
     ProgmanRecorder recorder;
     ASSERT_TRUE(recorder.ready()) << recorder.why();
     ASSERT_EQ(1, ProgmanCreateGroup("Net Tools"));
+    EXPECT_EQ(1, progmanSession.groupAccepted);
     ProgmanReplaceItem("Tarnwell", "D:\\Data", "tarnwell.exe", "C:\\Program Files\\Tarnwell\\tarnwell.exe");
     ProgmanReplaceItem("", "D:\\Data", "mib.txt", "C:\\Tw\\mib.txt");
     // No working directory: the current one.
@@ -125,6 +126,7 @@ TEST_F(ProgmanTest, ARefusingServerIsReportedButTheSessionStaysLive)
     ASSERT_TRUE(recorder.ready()) << recorder.why();
     EXPECT_EQ(1, ProgmanCreateGroup("Tarnwell"));
     EXPECT_EQ(1, progmanSession.sessionLive);
+    EXPECT_EQ(0, progmanSession.groupAccepted);  // the install makes shell links instead
     EXPECT_EQ(0, ProgmanExecute(progmanSession.instanceId, "[ShowGroup(Tarnwell,1)]"));
     EXPECT_EQ(0, ProgmanShowGroup("Tarnwell"));
     EXPECT_EQ(3u, recorder.Commands().size());

@@ -1,6 +1,8 @@
 // The real setup.exe: its main window's class, size and place, and its end.
 #include <gtest/gtest.h>
 
+#include <msxml2.h>
+
 #include <string>
 
 #include "resources/resource.h"
@@ -91,4 +93,58 @@ TEST(SetupExe, ShowsItsMainWindowCentredAndEndsWhenTheUserExits)
     EXPECT_EQ("", transcript);
     EXPECT_EQ(1602u, code) << "Exit is a cancelled setup";
     ExpectMainWindowPlacedForThisScreen(seen, SW_SHOWNORMAL);
+}
+
+namespace {
+
+// The application manifest of a program (resource type 24, id 1) as text; "" when absent.
+std::string ManifestOf(const std::string &exe)
+{
+    std::string text;
+    HMODULE module = LoadLibraryExA(exe.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : NULL;
+    HGLOBAL loaded = found ? LoadResource(module, found) : NULL;
+    if (loaded && LockResource(loaded))
+        text.assign((const char *)LockResource(loaded), SizeofResource(module, found));
+    if (module)
+        FreeLibrary(module);
+    return text;
+}
+
+// True when the platform's XML parser reads the (ASCII) text as a well-formed document.
+bool WellFormed(const std::string &text)
+{
+    CLSID clsid;
+    IXMLDOMDocument *doc = NULL;
+    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid)) ||
+        FAILED(CoCreateInstance(clsid, NULL, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, (void **)&doc)))
+        return false;
+    BSTR xml = SysAllocString(std::wstring(text.begin(), text.end()).c_str());
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    doc->loadXML(xml, &ok);
+    SysFreeString(xml);
+    doc->Release();
+    return ok == VARIANT_TRUE;
+}
+
+}  // namespace
+
+// Both programs ask to run elevated, name the Windows versions they know (so that the version
+// check sees the true one), draw their dialogs unscaled and keep the classic controls. Both
+// still start: setup.exe in the test above, the uninstaller in the end-to-end removals.
+TEST(Manifest, BothProgramsCarryOne)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(NULL)));
+    for (const char *exe : {SETUP_EXE_PATH, REMOVETW_EXE_PATH}) {
+        SCOPED_TRACE(exe);
+        std::string text = ManifestOf(HostToWinPath(exe));
+        EXPECT_TRUE(WellFormed(text)) << "not well-formed:\n" << text;
+        for (const char *value : {"<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>",
+                                  "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                                  "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                                  "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", ">true</dpiAware>"})
+            EXPECT_NE(std::string::npos, text.find(value)) << value;
+        EXPECT_EQ(std::string::npos, text.find("<dependency")) << "a dependency, such as common controls 6";
+    }
+    CoUninitialize();
 }
