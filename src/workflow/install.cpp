@@ -17,6 +17,7 @@
 #include "../support/strbuf.h"
 #include "copy.h"
 #include "extract.h"
+#include "journal.h"
 #include "progress.h"
 #include "record.h"
 #include "remove.h"
@@ -33,8 +34,10 @@ static void LogCreationFailure(const char *dir, char *text, size_t cap)
     WriteSetupLog(text);
 }
 
+// Ends a failed or cancelled install: what it changed so far is put back first.
 static int Fail(int exitCode)
 {
+    JournalUndo();
     setupExitCode = exitCode;
     return 0;
 }
@@ -149,10 +152,12 @@ int RunInstall(HWND mainWindow)
         char recorded[RECORD_VALUE_SIZE];
         int found = ReadRecordValue("DIR", "", recorded, sizeof recorded) > 0 && RecordValueWhole("DIR");
         int r = RemoveInstallation(mainWindow);
-        setupExitCode = found ? EXIT_SETUP_OK : EXIT_SETUP_FAILED;
+        setupExitCode = !found ? EXIT_SETUP_FAILED : removalNeedsRestart ? EXIT_SETUP_RESTART : EXIT_SETUP_OK;
         return r;
     }
 
+    // From here every change to the machine is recorded, to be undone if the install fails.
+    JournalBegin();
     if (ExtractPayload(moduleInstance, mainWindow) == 0) {
         ReportMessage(mainWindow, "", MB_OK, IDS_EXTRACTION_FAILED);
         return Fail(EXIT_SETUP_FAILED);
@@ -192,6 +197,7 @@ int RunInstall(HWND mainWindow)
     if (!SettleDataDir(mainWindow, caption, programDir, dataDir))
         return Fail(EXIT_SETUP_FAILED);
 
+    JournalSettingsKeyBefore();
     WriteSettingsKey();
     PumpMessages();
 
@@ -208,12 +214,16 @@ int RunInstall(HWND mainWindow)
 
     PumpMessages();
     if (!result) {
+        // The prior installation's record and uninstall entry were never touched: it stays
+        // installed as it was once its files are back.
+        JournalUndo();
         ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_INSTALL_FAILED);
         return Fail(cancelled || groupCancelled ? EXIT_SETUP_CANCELLED : EXIT_SETUP_FAILED);
     }
 
     WriteUninstallEntry(programDir, dataDir, m->groupName);
     WriteProfileRecord(programDir, dataDir, m->groupName);
+    int restart = JournalCommit();
 
     char title[MESSAGE_TEMPLATE_SIZE];
     LoadMessage(IDS_INSTALL_SUCCESS, text, sizeof text);
@@ -221,6 +231,6 @@ int RunInstall(HWND mainWindow)
     WriteSetupLog(text);
     if (!setupMode.silent)
         MessageBoxA(mainWindow, text, title, MB_OK);
-    setupExitCode = EXIT_SETUP_OK;
+    setupExitCode = restart ? EXIT_SETUP_RESTART : EXIT_SETUP_OK;
     return 1;
 }
