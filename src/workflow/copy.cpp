@@ -184,10 +184,14 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
                 entry->status |= FILE_COPIED;
                 return 0;
             }
-            // Both prompts are shown in silent mode too: without the file nothing can go on.
+            // The disk prompt is shown in silent mode too: without the file nothing can go on.
+            // A target that cannot be written (a directory that turned read-only) nobody at an
+            // unattended run can free: the row is given up at once instead of waiting for ever.
             char prompt[MESSAGE_TEMPLATE_SIZE];
             int answer;
             if (code == EXPAND_NO_TARGET) {
+                if (setupMode.silent)
+                    break;
                 ComposeMessage(prompt, sizeof prompt, IDS_TARGET_OPEN_FAILED, entry->targetName);
                 answer = MessageBoxA(owner, prompt, NULL, MB_RETRYCANCEL);
             } else {

@@ -215,6 +215,7 @@ TEST(InUse, SilentUpdateAndRemovalOfARunningProgramFinishAtRestart)
     }
     EXPECT_RUN(update, 3010);
     EXPECT_TRUE(LogHas(update, help + " is in use: it will be replaced when Windows restarts.\r\n")) << update.log;
+    EXPECT_TRUE(LogHas(update, "The old " + exe + " is in use: it will be deleted when Windows restarts.\r\n")) << update.log;
     EXPECT_TRUE(LogHas(update, "Installation successful!")) << update.log;
     EXPECT_EQ(dir, ProfileValue("DIR"));
     RestartWindows();
@@ -261,6 +262,19 @@ TEST(InUse, InteractiveUpdateRetriesOnceTheFileIsClosed)
     EXPECT_RUN(r, 0);
     ExpectFilesInstalled(kDefaultDir, AllFiles(), true);
     EXPECT_TRUE(ListFiles(kDefaultDir, "~tw*.tmp").empty()) << Lines(ListFiles(kDefaultDir));
-    EXPECT_RUN(PlaySetup("-r -s"), 0);
+
+    // The uninstaller, while the program runs, as deployment tools start it.
+    RunOptions quiet;
+    quiet.commandLine = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    RunResult removal;
+    {
+        RunningProgram program(std::string(kDefaultDir) + "\\tarnwell.exe");
+        removal = Play(quiet);
+    }
+    EXPECT_RUN(removal, 0);
+    ASSERT_EQ(1u, removal.copies.size());
+    EXPECT_EQ(3010u, removal.copies[0]);
+    EXPECT_NO_RECORD();
+    RestartWindows();
     EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
 }

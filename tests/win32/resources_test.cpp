@@ -353,6 +353,13 @@ const Message kMessages[] = {
     {11622, "Failed to open destination file %1!s!"},
     {10100, "The directory is too long.\nA source directory may have at most %1!u! characters."},
     {10101, "A Program Manager group name cannot contain a double quote (\").\nPlease enter another name."},
+    {10102, "The changes this installation had made were undone."},
+    {10103, "Could not undo the change to %1!s! (%2!u!)"},
+    {10104, "%1!s! is in use: it will be replaced when Windows restarts."},
+    {10105, "The old %1!s! is in use: it will be deleted when Windows restarts."},
+    {10106, "Could not arrange for %1!s! to be finished when Windows restarts (%2!u!)"},
+    {10107, "in use, removed when Windows restarts"},
+    {10108, "Removal process complete.\nFiles that were in use will be removed\nwhen Windows restarts."},
 };
 
 // Keyed by number, so a define bound to the wrong number shows up as a wrong text.
