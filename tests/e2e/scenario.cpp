@@ -279,14 +279,9 @@ void RestartWindows()
 {
     char system[MAX_PATH];
     GetSystemDirectoryA(system, sizeof system);
-    std::string cmd = "\"" + std::string(system) + "\\wineboot.exe\" -r";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << cmd;
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000)) << "wineboot -r did not end";
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    RunOptions opts;
+    opts.commandLine = "\"" + std::string(system) + "\\wineboot.exe\" -r";
+    EXPECT_RUN(Play(opts), 0);
 }
 
 RunningProgram::RunningProgram(const std::string &exe) : exe_(exe)

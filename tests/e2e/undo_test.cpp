@@ -12,49 +12,23 @@ using namespace e2e;
 namespace {
 
 const char kUndone[] = "The changes this installation had made were undone.\r\n";
+const char kTheirs[] = "another program's file\r\n";
 
-// A file of another program's in the temporary directory under a payload file's name, held
-// open: the setup cannot extract that file, and the copy engine asks for its disk.
-class HeldTempFile {
-public:
-    explicit HeldTempFile(const std::string &name) : path_(TempDir() + "\\" + name)
+// Another program's file in the temporary directory under a payload file's name, held open:
+// the setup cannot extract that file, and the copy engine asks for its disk.
+struct HeldTempFile {
+    explicit HeldTempFile(const std::string &name) : path(TempDir() + "\\" + name)
     {
-        EXPECT_TRUE(WriteWholeFile(path_, theirs_));
-        lock_ = CreateFileA(path_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-        EXPECT_NE(INVALID_HANDLE_VALUE, lock_);
+        EXPECT_TRUE(WriteWholeFile(path, kTheirs));
+        lock = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     }
-    ~HeldTempFile()
-    {
-        Release();
-        DeleteFileA(path_.c_str());
-    }
-    void Release()
-    {
-        if (lock_ != INVALID_HANDLE_VALUE)
-            CloseHandle(lock_);
-        lock_ = INVALID_HANDLE_VALUE;
-    }
-    // The other program's file, untouched by the setup.
-    void ExpectUnchanged() const
-    {
-        std::string now;
-        EXPECT_TRUE(ReadWholeFile(path_, &now) && now == theirs_) << "the other program's file was changed or deleted";
-    }
-    const std::string &path() const { return path_; }
-
-private:
-    std::string path_;
-    const std::string theirs_ = "another program's file\r\n";
-    HANDLE lock_ = INVALID_HANDLE_VALUE;
+    ~HeldTempFile() { Release(); DeleteFileA(path.c_str()); }
+    void Release() { CloseHandle(lock); lock = INVALID_HANDLE_VALUE; }
+    std::string path;
+    HANDLE lock;
 };
 
-struct Ending {
-    const char *name;
-    DWORD exitCode;
-    std::function<RunResult(const std::string &exe)> play;
-};
-
-RunResult Run(const std::string &exe, const std::string &args, const Script &s)
+RunResult PlayExe(const std::string &exe, const std::string &args, const Script &s = Script())
 {
     RunOptions opts;
     opts.exe = exe;
@@ -62,11 +36,26 @@ RunResult Run(const std::string &exe, const std::string &args, const Script &s)
     return Play(opts, s);
 }
 
-// The three ways an install ends after it has changed the machine.
+Script GroupCancelled()
+{
+    Script s;
+    s.Expect("PROGRAM files directory").Press(IDOK);
+    s.Expect("Program Manager Group").Press(IDCANCEL);
+    s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
+    return s;
+}
+
+struct Ending {
+    const char *name;
+    DWORD exitCode;
+    std::function<RunResult()> play;
+};
+
+// The three ways an install of setup.exe ends after it has changed the machine.
 const Ending kEndings[] = {
     // Cancel while the third row waits at its disk prompt: that row still finishes (its source
-    // is there by the time the user retries), then nothing more is copied.
-    {"Cancel in the progress dialog at the third row", 1602, [](const std::string &exe) {
+    // is there when the user retries), then nothing more is copied.
+    {"Cancel in the progress dialog at the third row", 1602, [] {
          HeldTempFile held("tarnwell.cnt");
          Script s;
          s.Expect("PROGRAM files directory").Press(IDOK);
@@ -75,42 +64,36 @@ const Ending kEndings[] = {
              SendMessageTimeoutA(FindWindowA(NULL, "Installation"), WM_COMMAND, IDCANCEL, 0, SMTO_NORMAL, 5000, &ignored);
              held.Release();
              std::string packed;
-             EXPECT_TRUE(ReadWholeFile(PackedFile("tarnwell.cnt"), &packed) && WriteWholeFile(held.path(), packed));
+             EXPECT_TRUE(ReadWholeFile(PackedFile("tarnwell.cnt"), &packed) && WriteWholeFile(held.path, packed));
          }).PressAny({IDRETRY, IDOK});
          s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
-         RunResult r = Run(exe, "-i -l", s);
-         EXPECT_TRUE(LogHas(r, "Copying " + held.path())) << r.log;
+         RunResult r = PlayExe(SetupExe(), "-i -l", s);
+         EXPECT_TRUE(LogHas(r, "Copying " + held.path)) << r.log;
          EXPECT_FALSE(LogHas(r, "tarnwell.txt to")) << "a row after the third was copied\n" << r.log;
          return r;
      }},
-    {"Cancel in the group dialog", 1602, [](const std::string &exe) {
-         Script s;
-         s.Expect("PROGRAM files directory").Press(IDOK);
-         s.Expect("Program Manager Group").Press(IDCANCEL);
-         s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
-         return Run(exe, "-i -l", s);
-     }},
-    // A required file that cannot be had, silent: the disk prompt (shown all the same), given up.
-    {"A required file that cannot be copied", 1603, [](const std::string &exe) {
+    {"Cancel in the group dialog", 1602, [] { return PlayExe(SetupExe(), "-i -l", GroupCancelled()); }},
+    // Silent: the disk prompt (shown all the same) is given up; the other program's file stays.
+    {"A required file that cannot be copied", 1603, [] {
          HeldTempFile held("tarnwell.txt");
          Script s;
          s.Expect("Change disk", "Insert disk 1 containing tarnwell.txt").Press(IDCANCEL);
-         RunResult r = Run(exe, "-s -l", s);
-         EXPECT_TRUE(LogHas(r, "File creation error on " + held.path() + "\r\n")) << r.log;
+         RunResult r = PlayExe(SetupExe(), "-s -l", s);
          EXPECT_TRUE(LogHas(r, "Copy of tarnwell.txt to C:\\Program Files\\Tarnwell failed.")) << r.log;
          held.Release();
-         held.ExpectUnchanged();
+         std::string now;
+         EXPECT_TRUE(ReadWholeFile(held.path, &now) && now == kTheirs) << "the other program's file changed";
          return r;
      }},
 };
 
-// Plays every ending and expects the prefix as it was before each.
-void ExpectEveryEndingUndone(const std::string &exe)
+// Plays every ending, each against the prefix as it was just before.
+void ExpectEveryEndingUndone()
 {
     for (const Ending &e : kEndings) {
         SCOPED_TRACE(e.name);
         PrefixState before = TakePrefixState();
-        RunResult r = e.play(exe);
+        RunResult r = e.play();
         EXPECT_RUN(r, e.exitCode);
         EXPECT_TRUE(LogHas(r, kUndone)) << r.log;
         std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
@@ -131,61 +114,36 @@ std::vector<std::string> AllFiles()
 
 TEST(Undo, EndingsOnAFreshPrefixLeaveItAsItWas)
 {
-    ExpectEveryEndingUndone(SetupExe());
-    EXPECT_FALSE(FileExists(kDefaultDir));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Ardenfel"));
+    ExpectEveryEndingUndone();
 }
 
-// Over a prior installation of other file contents, which stays installed and removable.
+// Over a prior installation of other file contents, which stays installed and removable. Then
+// the new file held open when Cancel wants the old one back: the old one waits beside it.
 TEST(Undo, EndingsOverAPriorInstallationKeepIt)
 {
     if (AlteredSetupExe().empty())
         GTEST_SKIP() << "this build made no setup of other file contents";
-    RunOptions prior;
-    prior.exe = AlteredSetupExe();
-    prior.args = "-s";
-    EXPECT_RUN(Play(prior), 0);
-    ExpectEveryEndingUndone(SetupExe());
+    EXPECT_RUN(PlayExe(AlteredSetupExe(), "-s"), 0);
+    ExpectEveryEndingUndone();
     ExpectFilesInstalled(kDefaultDir, AllFiles(), true);
 
-    RunResult removal = PlaySetup("-r -s");
-    EXPECT_RUN(removal, 0);
-    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
-}
-
-// The new file is held open when Cancel asks for the old one back: the old one stays beside it
-// under its working name, and the log names what could not be undone.
-TEST(Undo, KeptOldFileThatCannotBePutBack)
-{
-    if (AlteredSetupExe().empty())
-        GTEST_SKIP() << "this build made no setup of other file contents";
-    RunOptions prior;
-    prior.exe = AlteredSetupExe();
-    prior.args = "-s";
-    EXPECT_RUN(Play(prior), 0);
     std::string exe = std::string(kDefaultDir) + "\\tarnwell.exe";
     HANDLE held = INVALID_HANDLE_VALUE;
-    Script s;
-    s.Expect("PROGRAM files directory").Press(IDOK);
-    s.Expect("Program Manager Group").Call([&] {
+    Script s = GroupCancelled();
+    s.steps[1].acts.insert(s.steps[1].acts.begin(), Act{Act::Call, 0, {}, "", [&] {
         held = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    }).Press(IDCANCEL);
-    s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
+    }});
     RunResult r = PlaySetup("-i -l", s);
-    EXPECT_NE(INVALID_HANDLE_VALUE, held);
     CloseHandle(held);
     EXPECT_RUN(r, 1602);
     EXPECT_TRUE(LogHas(r, "Could not undo the change to " + exe + " (")) << r.log;
-    EXPECT_TRUE(LogHas(r, kUndone)) << r.log;
     std::vector<std::string> kept = ListFiles(kDefaultDir, "~tw*.tmp");
     ASSERT_EQ(1u, kept.size()) << Lines(ListFiles(kDefaultDir));
-    std::string old, prior1;
+    std::string old, prior;
     EXPECT_TRUE(ReadWholeFile(std::string(kDefaultDir) + "\\" + kept[0], &old) &&
-                ReadWholeFile(AlteredFile("tarnwell.exe"), &prior1) && old == prior1)
-        << "the kept file is not the old tarnwell.exe";
-    EXPECT_EQ(kDefaultDir, ProfileValue("DIR"));
+                ReadWholeFile(AlteredFile("tarnwell.exe"), &prior) && old == prior) << "the old tarnwell.exe is lost";
 
-    // The next install takes the leftover away, as it would a killed run's, and installs.
+    // The next install takes the leftover away, as it would a killed run's.
     EXPECT_RUN(PlaySetup("-s"), 0);
     EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
     EXPECT_TRUE(ListFiles(kDefaultDir, "~tw*.tmp").empty());
@@ -193,21 +151,31 @@ TEST(Undo, KeptOldFileThatCannotBePutBack)
     EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
 }
 
-// Unattended update while the program runs and its help file is open: nothing waits for a
-// user, the help file's new content waits for the restart; then removal while it runs.
-TEST(InUse, SilentUpdateAndRemovalOfARunningProgramFinishAtRestart)
+// Updates while the help file is open: interactive, the Retry prompt until it is closed;
+// silent, with the program running too, nothing waits and the rest is done at restart. Then
+// the removal of the running program.
+TEST(InUse, UpdatesAndRemovalFinishOnceTheFilesAreFree)
 {
     if (AlteredSetupExe().empty())
         GTEST_SKIP() << "this build made no setup of other file contents";
     const std::string dir = kDefaultDir, exe = dir + "\\tarnwell.exe", help = dir + "\\tarnwell.hlp";
+    auto openHelp = [&help] { return CreateFileA(help.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL); };
     EXPECT_RUN(PlaySetup("-s"), 0);
+
+    HANDLE viewer = openHelp();
+    Script s;
+    s.Expect("PROGRAM files directory").Press(IDOK);
+    s.Expect("", "Failed to open destination file tarnwell.hlp").Call([&viewer] { CloseHandle(viewer); }).Press(IDRETRY);
+    s.Expect("Program Manager Group").Press(IDOK);
+    s.Expect("Congratulations!", "Installation successful!").Press(IDOK);
+    EXPECT_RUN(PlayExe(AlteredSetupExe(), "-i", s), 0);
+    ExpectFilesInstalled(dir, AllFiles(), true);
+
     RunResult update;
     {
         RunningProgram program(exe);
-        HANDLE viewer = CreateFileA(help.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-        EXPECT_NE(INVALID_HANDLE_VALUE, viewer);
+        viewer = openHelp();
         RunOptions opts;
-        opts.exe = AlteredSetupExe();
         opts.args = "-s -l";
         opts.timeoutMs = 20000;
         update = Play(opts);
@@ -216,10 +184,8 @@ TEST(InUse, SilentUpdateAndRemovalOfARunningProgramFinishAtRestart)
     EXPECT_RUN(update, 3010);
     EXPECT_TRUE(LogHas(update, help + " is in use: it will be replaced when Windows restarts.\r\n")) << update.log;
     EXPECT_TRUE(LogHas(update, "The old " + exe + " is in use: it will be deleted when Windows restarts.\r\n")) << update.log;
-    EXPECT_TRUE(LogHas(update, "Installation successful!")) << update.log;
-    EXPECT_EQ(dir, ProfileValue("DIR"));
     RestartWindows();
-    ExpectFilesInstalled(dir, AllFiles(), true);
+    EXPECT_INSTALLED(dir, "Tarnwell");
     EXPECT_TRUE(ListFiles(dir, "~tw*.tmp").empty()) << Lines(ListFiles(dir));
 
     RunResult removal;
@@ -234,47 +200,4 @@ TEST(InUse, SilentUpdateAndRemovalOfARunningProgramFinishAtRestart)
     EXPECT_NO_RECORD();
     RestartWindows();
     EXPECT_REMOVED(dir, "Tarnwell", false);
-}
-
-// Interactive update with the help file open: the Retry prompt, and Retry once it is closed.
-TEST(InUse, InteractiveUpdateRetriesOnceTheFileIsClosed)
-{
-    if (AlteredSetupExe().empty())
-        GTEST_SKIP() << "this build made no setup of other file contents";
-    const std::string help = std::string(kDefaultDir) + "\\tarnwell.hlp";
-    EXPECT_RUN(PlaySetup("-s"), 0);
-    HANDLE viewer = CreateFileA(help.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, viewer);
-    Script s;
-    s.Expect("PROGRAM files directory").Press(IDOK);
-    s.Expect("", "Failed to open destination file tarnwell.hlp").Call([&viewer] {
-        CloseHandle(viewer);
-        viewer = INVALID_HANDLE_VALUE;
-    }).Press(IDRETRY);
-    s.Expect("Program Manager Group").Press(IDOK);
-    s.Expect("Congratulations!", "Installation successful!").Press(IDOK);
-    RunOptions opts;
-    opts.exe = AlteredSetupExe();
-    opts.args = "-i";
-    RunResult r = Play(opts, s);
-    if (viewer != INVALID_HANDLE_VALUE)
-        CloseHandle(viewer);
-    EXPECT_RUN(r, 0);
-    ExpectFilesInstalled(kDefaultDir, AllFiles(), true);
-    EXPECT_TRUE(ListFiles(kDefaultDir, "~tw*.tmp").empty()) << Lines(ListFiles(kDefaultDir));
-
-    // The uninstaller, while the program runs, as deployment tools start it.
-    RunOptions quiet;
-    quiet.commandLine = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
-    RunResult removal;
-    {
-        RunningProgram program(std::string(kDefaultDir) + "\\tarnwell.exe");
-        removal = Play(quiet);
-    }
-    EXPECT_RUN(removal, 0);
-    ASSERT_EQ(1u, removal.copies.size());
-    EXPECT_EQ(3010u, removal.copies[0]);
-    EXPECT_NO_RECORD();
-    RestartWindows();
-    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
 }
