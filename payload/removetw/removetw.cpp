@@ -94,7 +94,7 @@ static int Uninstall(const UninstallArgs *args)
     else
         ReadRecordValue("GROUP", installManifest.groupName, group, sizeof group);
     RemoveInstallationAt(NULL, dir, group);
-    return EXIT_SETUP_OK;
+    return removalNeedsRestart ? EXIT_SETUP_RESTART : EXIT_SETUP_OK;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)

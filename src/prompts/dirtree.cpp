@@ -6,16 +6,23 @@
 #include "../resources/resource.h"
 #include "../support/format.h"
 #include "../support/messages.h"
+#include "../workflow/journal.h"
 #include "paths.h"
 
 #define DIRTREE_TEXT_SIZE 256
 
-// An existing entry counts only when it is a directory: a file of that name would have the
-// install copy into a path that cannot exist.
+// A directory made here goes into the journal, so that an install that fails removes it
+// again; one the journal has no room for is not kept. An existing entry counts only when it
+// is a directory: a file of that name would have the install copy into a path that cannot exist.
 static int CreateOneDirectory(const char *path, DWORD *error)
 {
-    if (CreateDirectoryA(path, NULL))
-        return 1;
+    if (CreateDirectoryA(path, NULL)) {
+        if (JournalDirectoryCreated(path))
+            return 1;
+        RemoveDirectoryA(path);
+        *error = ERROR_NOT_ENOUGH_MEMORY;
+        return 0;
+    }
     *error = GetLastError();
     if (*error != ERROR_ALREADY_EXISTS)
         return 0;

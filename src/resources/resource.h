@@ -92,6 +92,15 @@
 #define IDS_COPYING                 10083
 #define IDS_TARGET_OPEN_FAILED      11622
 
+/* String table, undo of a failed install and files in use. */
+#define IDS_CHANGES_UNDONE          10103
+#define IDS_UNDO_FAILED             10104
+#define IDS_REPLACE_AT_RESTART      10105
+#define IDS_OLD_FILE_AT_RESTART     10106
+#define IDS_RESTART_NOT_REGISTERED  10107
+#define IDS_REMOVE_AT_RESTART       10108
+#define IDS_REMOVE_RESTART          10109
+
 /* String table, removal of a prior installation. */
 #define IDS_REMOVE_COMPLETE         10010
 #define IDS_REMOVE_CAPTION          10011

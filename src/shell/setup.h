@@ -16,6 +16,8 @@ extern HWND progressDialog;
 #define EXIT_SETUP_OK 0
 #define EXIT_SETUP_CANCELLED 1602
 #define EXIT_SETUP_FAILED 1603
+// Succeeded, but files in use are finished when Windows restarts.
+#define EXIT_SETUP_RESTART 3010
 extern int setupExitCode;
 
 // The entry routine: start-up, message loop, exit code.

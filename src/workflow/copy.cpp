@@ -9,7 +9,9 @@
 #include "../support/strbuf.h"
 #include "copypaths.h"
 #include "integrity.h"
+#include "journal.h"
 #include "progress.h"
+#include "replace.h"
 
 int32_t lastCopiedDisk;
 
@@ -45,20 +47,13 @@ int PutFileInPlace(const char *tempPath, const char *path)
     return MoveFileA(tempPath, path) != 0;
 }
 
-// An existing target must be a file that may be written; a missing one is made later.
+// An existing target must be a file that may be replaced; a missing one is made later. One
+// that another program holds is found out when it is renamed, after the expansion, so that
+// its new content can wait for a restart.
 static int TargetWritable(const char *targetPath)
 {
     DWORD attrs = GetFileAttributesA(targetPath);
-    if (attrs == INVALID_FILE_ATTRIBUTES)
-        return 1;
-    if (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-        return 0;
-    HANDLE h = CreateFileA(targetPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
-    CloseHandle(h);
-    return 1;
+    return attrs == INVALID_FILE_ATTRIBUTES || !(attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
 }
 
 static HANDLE OpenSource(const char *path)
@@ -96,6 +91,21 @@ static int MayOverwrite(const char *targetPath)
     ComposeMessage(text, sizeof text, IDS_OVERWRITE_PROMPT, targetPath);
     LoadMessage(IDS_OVERWRITE_CAPTION, caption, sizeof caption);
     return MessageBoxA(mainWindow, text, caption, MB_YESNO | MB_ICONQUESTION) != IDNO;
+}
+
+// Puts the complete working file in place of the target. A target in use brings the Retry
+// prompt; in silent mode nobody can answer it, so the new file waits for the next restart.
+static int PlaceExpandedFile(const char *tempPath, const char *targetPath)
+{
+    int placed = ReplaceTarget(tempPath, targetPath);
+    if (placed == REPLACE_DONE)
+        return EXPAND_DONE;
+    if (placed == REPLACE_IN_USE && setupMode.silent && JournalReplacementPending(targetPath, tempPath))
+        return EXPAND_DONE;
+    DWORD error = GetLastError();
+    DeleteFileA(tempPath);
+    SetLastError(error);
+    return EXPAND_NO_TARGET;
 }
 
 // The files are opened with CreateFileA, not LZOpenFileA: that one fails on paths of 128
@@ -153,11 +163,7 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
         DeleteFileA(tempPath);
         return EXPAND_FAILED;
     }
-    if (!PutFileInPlace(tempPath, targetPath)) {
-        DeleteFileA(tempPath);
-        return EXPAND_NO_TARGET;
-    }
-    return EXPAND_DONE;
+    return PlaceExpandedFile(tempPath, targetPath);
 }
 
 int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, HWND owner,
@@ -186,10 +192,14 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
                 entry->status |= FILE_COPIED;
                 return 0;
             }
-            // Both prompts are shown in silent mode too: without the file nothing can go on.
+            // The disk prompt is shown in silent mode too: without the file nothing can go on.
+            // A target that cannot be written (a directory that turned read-only) nobody at an
+            // unattended run can free: the row is given up at once instead of waiting for ever.
             char prompt[MESSAGE_TEMPLATE_SIZE];
             int answer;
             if (code == EXPAND_NO_TARGET) {
+                if (setupMode.silent)
+                    break;
                 ComposeMessage(prompt, sizeof prompt, IDS_TARGET_OPEN_FAILED, entry->targetName);
                 answer = MessageBoxA(owner, prompt, NULL, MB_RETRYCANCEL);
             } else {
@@ -226,6 +236,11 @@ int CopyAllFiles(HINSTANCE instance, HWND owner, const char *sourceDir, const ch
     char line[64];
     StrFormat(line, sizeof line, "installing %u files\n", (unsigned)installManifest.fileCount);
     WriteSetupLog(line);
+    DeleteStaleWorkingFiles(programDir);
+    if (dataDir && !StrEqualNoCase(dataDir, programDir))
+        DeleteStaleWorkingFiles(dataDir);
+    if (webDir && !StrEqualNoCase(webDir, programDir))
+        DeleteStaleWorkingFiles(webDir);
 
     for (int i = 0; !cancelRequested && i < installManifest.fileCount; i++) {
         FileEntry *row = &installManifest.files[i];

@@ -53,6 +53,18 @@ int ComposeSiblingTempPath(char *out, size_t cap, const char *path, unsigned ser
     return StrAppend(out, cap, name);
 }
 
+int IsSiblingTempName(const char *name)
+{
+    if (strlen(name) != 11 || (name[0] != '~') || !StrEqualNoCase(name + 7, ".tmp"))
+        return 0;
+    if ((name[1] != 't' && name[1] != 'T') || (name[2] != 'w' && name[2] != 'W'))
+        return 0;
+    for (int i = 3; i < 7; i++)
+        if (!strchr("0123456789abcdefABCDEF", name[i]))
+            return 0;
+    return 1;
+}
+
 int IsIniGuarded(const char *targetPath)
 {
     return strstr(targetPath, ".ini") != NULL;

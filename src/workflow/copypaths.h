@@ -20,6 +20,9 @@ int ComposeTargetPath(char *out, size_t cap, const char *targetDir, const char *
 int ComposeCompressedPath(char *out, size_t cap, const char *sourcePath);
 // A working name beside path (same directory): "~tw" and four hex digits of serial, ".tmp".
 int ComposeSiblingTempPath(char *out, size_t cap, const char *path, unsigned serial);
+// 1 when a bare file name is one that ComposeSiblingTempPath makes (case ignored): the only
+// names that a later run may take for leftovers of a run that was killed.
+int IsSiblingTempName(const char *name);
 
 // An existing target whose path holds ".ini" (case-sensitive, anywhere) is not replaced
 // without asking.

@@ -18,6 +18,7 @@
 #include "../support/strbuf.h"
 #include "copy.h"
 #include "extract.h"
+#include "journal.h"
 #include "progress.h"
 #include "record.h"
 #include "remove.h"
@@ -34,8 +35,10 @@ static void LogCreationFailure(const char *dir, char *text, size_t cap)
     WriteSetupLog(text);
 }
 
+// Ends a failed or cancelled install: what it changed so far is put back first.
 static int Fail(int exitCode)
 {
+    JournalUndo();
     setupExitCode = exitCode;
     return 0;
 }
@@ -158,10 +161,12 @@ int RunInstall(HWND mainWindow)
         char recorded[RECORD_VALUE_SIZE];
         int found = ReadRecordValue("DIR", "", recorded, sizeof recorded) > 0 && RecordValueWhole("DIR");
         int r = RemoveInstallation(mainWindow);
-        setupExitCode = found ? EXIT_SETUP_OK : EXIT_SETUP_FAILED;
+        setupExitCode = !found ? EXIT_SETUP_FAILED : removalNeedsRestart ? EXIT_SETUP_RESTART : EXIT_SETUP_OK;
         return r;
     }
 
+    // From here every change to the machine is recorded, to be undone if the install fails.
+    JournalBegin();
     int extracted = ExtractPayload(moduleInstance, mainWindow);
     // A payload file that is not what the build recorded is never installed: no prompt could
     // bring the right one, so the install ends here, before it touches the machine.
@@ -209,6 +214,7 @@ int RunInstall(HWND mainWindow)
     if (!SettleDataDir(mainWindow, caption, programDir, dataDir))
         return Fail(EXIT_SETUP_FAILED);
 
+    JournalSettingsKeyBefore();
     WriteSettingsKey();
     PumpMessages();
 
@@ -225,12 +231,16 @@ int RunInstall(HWND mainWindow)
 
     PumpMessages();
     if (!result) {
+        // The prior installation's record and uninstall entry were never touched: it stays
+        // installed as it was once its files are back.
+        JournalUndo();
         ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_INSTALL_FAILED);
         return Fail(cancelled || groupCancelled ? EXIT_SETUP_CANCELLED : EXIT_SETUP_FAILED);
     }
 
     WriteUninstallEntry(programDir, dataDir, m->groupName);
     WriteProfileRecord(programDir, dataDir, m->groupName);
+    int restart = JournalCommit();
 
     char title[MESSAGE_TEMPLATE_SIZE];
     LoadMessage(IDS_INSTALL_SUCCESS, text, sizeof text);
@@ -238,6 +248,6 @@ int RunInstall(HWND mainWindow)
     WriteSetupLog(text);
     if (!setupMode.silent)
         MessageBoxA(mainWindow, text, title, MB_OK);
-    setupExitCode = EXIT_SETUP_OK;
+    setupExitCode = restart ? EXIT_SETUP_RESTART : EXIT_SETUP_OK;
     return 1;
 }

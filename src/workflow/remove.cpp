@@ -15,6 +15,41 @@
 
 #define REMOVE_TEXT_SIZE 512
 
+int removalNeedsRestart;
+
+// After a failed deletion of path: one that another program holds (not one that is read-only
+// or missing) is deleted when Windows restarts instead. 1 when that was arranged.
+static int DeleteAtRestart(const char *path, DWORD error)
+{
+    DWORD attrs = GetFileAttributesA(path);
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attrs == INVALID_FILE_ATTRIBUTES ||
+        (attrs & FILE_ATTRIBUTE_READONLY))
+        return 0;
+    if (!MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return 0;
+    removalNeedsRestart = 1;
+    return 1;
+}
+
+// Entries in dir (without "." and ".."), counted up to limit + 1.
+static unsigned CountEntries(const char *dir, unsigned limit)
+{
+    char pattern[REMOVE_TEXT_SIZE];
+    if (!StrFormat(pattern, sizeof pattern, "%s\\*", dir))
+        return limit + 1;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    unsigned count = 0;
+    do {
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+            count++;
+    } while (count <= limit && FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
 int DeleteRegistryTree(const char *path, HKEY root)
 {
     // An empty path would open root itself.
@@ -52,11 +87,14 @@ static int IsHelpFile(const char *path)
 }
 
 // Deletes every row's file from the recorded directory (web rows from its web subdirectory),
-// and the index the help viewer builds beside a help file.
-static void RemoveFiles(const char *installedDir, const char *webDir)
+// and the index the help viewer builds beside a help file. Returns how many files of the
+// directory itself wait for the next restart.
+static unsigned RemoveFiles(const char *installedDir, const char *webDir)
 {
-    char failed[REMOVE_TEXT_SIZE];
+    char failed[REMOVE_TEXT_SIZE], atRestart[REMOVE_TEXT_SIZE];
     LoadMessage(IDS_REMOVE_FILE_FAILED, failed, sizeof failed);
+    LoadMessage(IDS_REMOVE_AT_RESTART, atRestart, sizeof atRestart);
+    unsigned waiting = 0;
     for (int i = 0; i < installManifest.fileCount; i++) {
         const FileEntry *row = &installManifest.files[i];
         const char *dir = row->targetDirKind == TARGET_WEB_DIR ? webDir : installedDir;
@@ -64,14 +102,18 @@ static void RemoveFiles(const char *installedDir, const char *webDir)
         // A cut path names another file: it is reported as failed, never deleted.
         int whole = StrFormat(path, sizeof path, "%s\\%s", dir, row->targetName);
         int deleted = whole && DeleteFileA(path);
+        int later = whole && !deleted && DeleteAtRestart(path, GetLastError());
+        if (later && dir == installedDir)
+            waiting++;
         char text[REMOVE_TEXT_SIZE];
-        ComposeMessage(text, sizeof text, IDS_REMOVING_FILE, path, deleted ? "ok" : failed);
+        ComposeMessage(text, sizeof text, IDS_REMOVING_FILE, path, deleted ? "ok" : later ? atRestart : failed);
         WriteSetupLog(text);
         if (whole && IsHelpFile(path)) {
             StrCopy(path + strlen(path) - 4, 5, ".gid");
             DeleteFileA(path);
         }
     }
+    return waiting;
 }
 
 static void RemoveProductKey(HKEY root, unsigned logMessage)
@@ -100,8 +142,9 @@ static void RemoveVendorKeyIfEmpty(HKEY root)
 
 // Deletes the product's items in group (and the group when it bears the product's name),
 // through Program Manager and as shell links, and removes the program directory. Returns 0
-// when the directory went, -1 otherwise, also when there is no group to work on.
-static int RemoveGroupAndDirectory(const char *installedDir, const char *group)
+// when the directory went, 1 when it goes at the next restart (it is in use, or holds only
+// files that go then), -1 otherwise, also when there is no group to work on.
+static int RemoveGroupAndDirectory(const char *installedDir, const char *group, unsigned waiting)
 {
     if (!group[0])
         return -1;
@@ -131,8 +174,20 @@ static int RemoveGroupAndDirectory(const char *installedDir, const char *group)
     // The items an install made as shell links, where no Program Manager took them.
     DeleteGroupLinks(installManifest.groupName);
     int status = RemoveDirectoryA(installedDir) ? 0 : -1;
-    char text[REMOVE_TEXT_SIZE];
-    StrFormat(text, sizeof text, "Removing %s (%s)", installedDir, status == 0 ? "ok" : "failed");
+    if (status < 0) {
+        DWORD error = GetLastError();
+        if ((error == ERROR_DIR_NOT_EMPTY || error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) &&
+            CountEntries(installedDir, waiting) <= waiting && MoveFileExA(installedDir, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            removalNeedsRestart = 1;
+            status = 1;
+        }
+    }
+    char text[REMOVE_TEXT_SIZE], word[REMOVE_TEXT_SIZE];
+    if (status > 0)
+        LoadMessage(IDS_REMOVE_AT_RESTART, word, sizeof word);
+    else
+        StrCopy(word, sizeof word, status == 0 ? "ok" : "failed");
+    StrFormat(text, sizeof text, "Removing %s (%s)", installedDir, word);
     WriteSetupLog(text);
     return status;
 }
@@ -164,18 +219,21 @@ int RemoveInstallationAt(HWND ownerWindow, const char *installedDir, const char 
     char webDir[RECORD_VALUE_SIZE + 8];
     StrFormat(webDir, sizeof webDir, "%s\\web", installedDir);
 
-    RemoveFiles(installedDir, webDir);
+    removalNeedsRestart = 0;
+    unsigned waiting = RemoveFiles(installedDir, webDir);
     // The entry starts the uninstaller just deleted: it goes with the files.
     DeleteUninstallEntry();
     RemoveProductKey(HKEY_CURRENT_USER, IDS_REMOVING_HKCU);
     RemoveProductKey(HKEY_LOCAL_MACHINE, IDS_REMOVING_HKLM);
     RemoveVendorKeyIfEmpty(HKEY_CURRENT_USER);
     RemoveVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
-    int removalStatus = RemoveGroupAndDirectory(installedDir, group);
+    int removalStatus = RemoveGroupAndDirectory(installedDir, group, waiting);
     DeleteProfileRecord();
 
     if (removalStatus == 0)
         LoadMessage(IDS_REMOVE_COMPLETE, text, sizeof text);
+    else if (removalStatus > 0)
+        LoadMessage(IDS_REMOVE_RESTART, text, sizeof text);
     else
         ComposeMessage(text, sizeof text, IDS_REMOVE_INCOMPLETE, installedDir);
     ReportText(ownerWindow, caption, MB_ICONINFORMATION, text);

@@ -14,6 +14,9 @@ int RemoveInstallation(HWND ownerWindow);
 // group: none to delete, and the directory is left), as the uninstaller names it. Returns 0.
 int RemoveInstallationAt(HWND ownerWindow, const char *installedDir, const char *group);
 
+// Set by a removal that left files (or the directory) in use to be deleted at the next restart.
+extern int removalNeedsRestart;
+
 // Deletes the key path under root with all its subkeys. 1 when every subkey went; 0 when the
 // key cannot be opened or some subkey resisted. The key itself is deleted last, its outcome
 // not counted.

@@ -46,26 +46,8 @@ Script InteractiveInstall()
 // Starts the installed program and closes its window again.
 void ExpectProgramStarts(const std::string &exe)
 {
-    std::string cmd = "\"" + exe + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << cmd;
-    HWND found = NULL;
-    for (int i = 0; i < 200 && !found; ++i) {
-        found = FindProcessWindow(pi.dwProcessId, NULL, "Tarnwell");
-        if (!found)
-            Sleep(50);
-    }
-    EXPECT_TRUE(found != NULL) << exe << " showed no window titled Tarnwell";
-    if (found)
-        PostMessageA(found, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << exe << " did not end when its window was closed";
-        TerminateProcess(pi.hProcess, 1);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    RunningProgram program(exe);
+    EXPECT_TRUE(program.Started());
 }
 
 }  // namespace
@@ -157,26 +139,6 @@ TEST(Install, TypedDirectoryAndListedGroupThenUninstallString)
     EXPECT_TRUE(diff.empty()) << "install and uninstall left the prefix changed:\n" << Lines(diff);
 }
 
-// Cancel in the group dialog: the files stay, nothing is recorded but the settings key.
-TEST(Install, GroupDialogCancelled)
-{
-    Script s;
-    s.Expect("PROGRAM files directory").Press(IDOK);
-    s.Expect("Program Manager Group").Press(IDCANCEL);
-    s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
-    RunResult r = PlaySetup("-i -l", s);
-    EXPECT_RUN(r, 1602);
-    std::vector<std::string> all;
-    for (const PayloadFile &f : kPayload)
-        all.push_back(f.name);
-    ExpectFilesInstalled(kDefaultDir, all);
-    EXPECT_NO_RECORD();
-    EXPECT_EQ("0", RegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Applets"));
-    EXPECT_FALSE(FileExists(ProgramsFolder() + "\\Tarnwell")) << "a group was made";
-    EXPECT_TEMP_CLEAN();
-    CleanUpFailedInstall(kDefaultDir);
-}
-
 // The unattended install and removal, with their logs.
 TEST(Install, SilentInstallAndRemovalWithTheirLogs)
 {
@@ -212,59 +174,6 @@ TEST(Install, SilentInstallAndRemovalWithTheirLogs)
     EXPECT_TRUE(LogHas(removal, "Removing C:\\Program Files\\Tarnwell (ok)\r\n")) << removal.log;
     EXPECT_TRUE(LogHas(removal, "Removal process complete.\r\nAll files removed.\r\n")) << removal.log;
     EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
-}
-
-// Cancel in the progress dialog while the first file waits for its locked target: that file
-// ends, no other is copied, and the install fails as cancelled.
-TEST(Install, CancelInTheProgressDialog)
-{
-    CreateDirectoryA("C:\\Program Files\\Tarnwell", NULL);
-    std::string target = std::string(kDefaultDir) + "\\tarnwell.exe";
-    HANDLE lock = CreateFileA(target.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    Script s;
-    s.Expect("PROGRAM files directory").Press(IDOK);
-    s.Expect("Installation", "Copying").Command(IDCANCEL);
-    s.Expect("", "tarnwell.exe").Call([&lock] { CloseHandle(lock); lock = INVALID_HANDLE_VALUE; })
-        .PressAny({IDRETRY, IDOK});
-    s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
-    RunResult r = PlaySetup("-i", s);
-    if (lock != INVALID_HANDLE_VALUE)
-        CloseHandle(lock);
-    EXPECT_RUN(r, 1602);
-    ExpectFilesInstalled(kDefaultDir, {"tarnwell.exe"});
-    EXPECT_NO_RECORD();
-    EXPECT_FALSE(FileExists(ProgramsFolder() + "\\Tarnwell")) << "a group was made";
-    EXPECT_TEMP_CLEAN();
-    CleanUpFailedInstall(kDefaultDir);
-}
-
-// A required payload file that cannot be written to the temporary directory, because another
-// program holds a file of that name there: the disk prompt, cancelled, ends the install, and
-// the other program's file is neither used nor deleted.
-TEST(Install, RequiredPayloadFileUnavailableAndDiskPromptCancelled)
-{
-    std::string held = TempDir() + "\\tarnwell.txt";
-    const std::string theirs = "another program's file\r\n";
-    ASSERT_TRUE(WriteWholeFile(held, theirs));
-    HANDLE lock = CreateFileA(held.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    Script s;
-    s.Expect("PROGRAM files directory").Press(IDOK);
-    s.Expect("Change disk", "Insert disk 1 containing tarnwell.txt").Press(IDCANCEL);
-    s.Expect("Install", "Copy of tarnwell.txt to C:\\Program Files\\Tarnwell failed.").Press(IDOK);
-    s.Expect("Tarnwell Install", "Some portion of installation process failed.").Press(IDOK);
-    RunResult r = PlaySetup("-i -l", s);
-    CloseHandle(lock);
-    EXPECT_RUN(r, 1603);
-    EXPECT_TRUE(LogHas(r, "File creation error on " + held + "\r\n")) << r.log;
-    ExpectFilesInstalled(kDefaultDir, {"tarnwell.exe", "tarnwell.hlp", "tarnwell.cnt"});
-    EXPECT_NO_RECORD();
-    std::string now;
-    EXPECT_TRUE(ReadWholeFile(held, &now) && now == theirs) << "the other program's file was changed or deleted";
-    DeleteFileA(held.c_str());
-    EXPECT_TEMP_CLEAN();
-    CleanUpFailedInstall(kDefaultDir);
 }
 
 // A destination on a drive that does not exist: the boxes, the prompt again, then Cancel.

@@ -34,6 +34,13 @@ const uidriver::ControlInfo &ControlOf(const uidriver::WindowInfo &w, unsigned i
 std::string SetupExe() { return HostToWinPath(SETUP_EXE_PATH); }
 std::string OriginalFile(const std::string &name) { return HostToWinPath(TW_PAYLOAD_ORIGINAL_DIR) + "\\" + name; }
 std::string PackedFile(const std::string &name) { return HostToWinPath(TW_PAYLOAD_PACKED_DIR) + "\\" + name; }
+#ifdef ALTERED_SETUP_EXE_PATH
+std::string AlteredSetupExe() { return HostToWinPath(ALTERED_SETUP_EXE_PATH); }
+std::string AlteredFile(const std::string &name) { return HostToWinPath(ALTERED_FILES_DIR) + "\\" + name; }
+#else
+std::string AlteredSetupExe() { return ""; }
+std::string AlteredFile(const std::string &) { return ""; }
+#endif
 
 namespace {
 
@@ -152,7 +159,7 @@ static void ExpectSameFile(const std::string &installed, const std::string &orig
                   << b.size() << ", first difference at offset " << i;
 }
 
-void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present)
+void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present, bool altered)
 {
     for (const PayloadFile &f : kPayload) {
         std::string path = dir + "\\" + f.name;
@@ -160,7 +167,7 @@ void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string>
         for (const std::string &p : present)
             wanted = wanted || p == f.name;
         if (wanted)
-            ExpectSameFile(path, OriginalFile(f.name));
+            ExpectSameFile(path, altered ? AlteredFile(f.name) : OriginalFile(f.name));
         else
             EXPECT_FALSE(FileExists(path)) << path << " should not have been installed";
     }
@@ -278,6 +285,49 @@ void CleanUpFailedInstall(const std::string &dir)
 }
 
 bool LogHas(const RunResult &r, const std::string &text) { return r.log.find(text) != std::string::npos; }
+
+void RestartWindows()
+{
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    RunOptions opts;
+    opts.commandLine = "\"" + std::string(system) + "\\wineboot.exe\" -r";
+    EXPECT_RUN(Play(opts), 0);
+}
+
+RunningProgram::RunningProgram(const std::string &exe) : exe_(exe)
+{
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi_)) {
+        ADD_FAILURE() << "cannot start " << cmd;
+        return;
+    }
+    for (int i = 0; i < 200 && !window_; ++i) {
+        window_ = FindProcessWindow(pi_.dwProcessId, NULL, "Tarnwell");
+        if (!window_)
+            Sleep(50);
+    }
+    EXPECT_TRUE(window_ != NULL) << exe << " showed no window titled Tarnwell";
+}
+
+void RunningProgram::End()
+{
+    if (!pi_.hProcess)
+        return;
+    if (window_)
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi_.hProcess, 10000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << exe_ << " did not end when its window was closed";
+        TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+    pi_ = {};
+    window_ = NULL;
+}
 
 std::string Lines(const std::vector<std::string> &lines)
 {

@@ -30,6 +30,10 @@ const uidriver::ControlInfo &ControlOf(const uidriver::WindowInfo &w, unsigned i
 std::string SetupExe();                           // the built setup.exe, as a Windows path
 std::string OriginalFile(const std::string &name);  // the file as it must be installed
 std::string PackedFile(const std::string &name);    // the same file in SZDD form
+// The setup built from the product with other file contents, and those files; "" when the
+// build made none.
+std::string AlteredSetupExe();
+std::string AlteredFile(const std::string &name);
 
 struct RunOptions {
     std::string exe;                  // empty: setup.exe
@@ -62,7 +66,7 @@ RunResult PlaySetup(const std::string &args, const Script &script = Script());
 // section, the settings key, the uninstall entry, the Start Menu links in the group's folder
 // under programs (empty: the user's Programs folder), the temporary directory.
 void ExpectInstalled(const std::string &dir, const std::string &group, const std::string &programs = "");
-void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present);
+void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present, bool altered = false);
 void ExpectNoRecord();
 // Nothing of an installation left in dir, the record, the registry; the group folder gone
 // (or, for a group that was there before, only its product items gone).
@@ -71,9 +75,26 @@ void ExpectRemoved(const std::string &dir, const std::string &group, bool groupS
 void ExpectTempClean();
 std::vector<std::string> LinksOf(const std::string &group, const std::string &programs = "");
 
-// Takes away what a failed install leaves (nothing rolls it back): files, settings key.
+// Takes away whatever a run may have left in dir and the settings key, as a safety net.
 void CleanUpFailedInstall(const std::string &dir);
 bool LogHas(const RunResult &r, const std::string &text);
+// Windows' restart as far as files go: the replacements and deletions waiting for it are done.
+void RestartWindows();
+
+// An installed program started as the Start Menu starts it, ended (its window closed) when
+// the scope ends or End is called.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::string &exe);
+    ~RunningProgram() { End(); }
+    bool Started() const { return window_ != NULL; }
+    void End();
+
+private:
+    PROCESS_INFORMATION pi_ = {};
+    HWND window_ = NULL;
+    std::string exe_;
+};
 std::string Lines(const std::vector<std::string> &lines);
 
 // Sets a value for the scope; restores (or deletes) it after.

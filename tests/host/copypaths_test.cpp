@@ -64,6 +64,13 @@ TEST(CopyPaths, TemporaryNameLiesBesideThePath)
     EXPECT_EQ(0, ComposeSiblingTempPath(out, sizeof out, path.c_str(), 1));
     EXPECT_STREQ("", out);
     EXPECT_EQ(1, ComposeSiblingTempPath(out, 260, path.c_str(), 1));
+
+    // Leftovers of a killed run are recognised by this name alone: nothing else is taken.
+    EXPECT_TRUE(IsSiblingTempName("~tw1A2B.tmp"));
+    EXPECT_TRUE(IsSiblingTempName("~TW00ff.TMP"));
+    for (const char *other : {"~tw1A2.tmp", "~tw1A2BC.tmp", "~tw1G2B.tmp", "~tx1A2B.tmp", "~tw1A2B.tmpx",
+                              "tw1A2B.tmp", "~tw1A2B.txt", "~TW1A2~1.TMP", ""})
+        EXPECT_FALSE(IsSiblingTempName(other)) << other;
 }
 
 TEST(CopyPaths, IniGuardIsCaseSensitiveAndMatchesAnywhere)

@@ -258,9 +258,19 @@ TEST_F(CopyTest, TargetPromptRetriesUntilTheUserGivesUp)
                         .Expect("", "Failed to open destination file tarnwell.txt").Press(IDCANCEL));
     EXPECT_EQ(0, CopyOneFile(&optional, SourceDir().c_str(), dst.path().c_str(), state.owner(), nullptr));
     EXPECT_UI_DONE(driver);
+
+    // Unattended, nobody can answer: a required row is given up at once and logged.
+    setupMode.silent = 1;
+    FileEntry required = Row("tarnwell.txt", 1);
+    UiDriver none(UiScript{});
+    EXPECT_EQ(1, CopyOneFile(&required, SourceDir().c_str(), dst.path().c_str(), state.owner(), nullptr));
+    EXPECT_UI_DONE(none);
+    setupMode.silent = 0;
+    EXPECT_NE(std::string::npos, Log().find("Copy of tarnwell.txt to " + dst.path() + " failed. (")) << Log();
+
     SetFileAttributesA(dst.file("tarnwell.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FILE("locked", dst.file("tarnwell.txt"));
-    EXPECT_EQ(1u, Count(Log(), "Copying ")) << Log();
+    EXPECT_EQ(2u, Count(Log(), "Copying ")) << Log();
 }
 
 TEST_F(CopyTest, PathTooLongForItsBufferIsRefusedCleanly)

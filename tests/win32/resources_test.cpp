@@ -356,6 +356,13 @@ const Message kMessages[] = {
     {10102,
      "This copy of setup.exe is damaged: the file %1!s! inside it is not as it was built.\n"
      "Nothing has been installed. Please get a fresh copy of setup.exe."},
+    {10103, "The changes this installation had made were undone."},
+    {10104, "Could not undo the change to %1!s! (%2!u!)"},
+    {10105, "%1!s! is in use: it will be replaced when Windows restarts."},
+    {10106, "The old %1!s! is in use: it will be deleted when Windows restarts."},
+    {10107, "Could not arrange for %1!s! to be finished when Windows restarts (%2!u!)"},
+    {10108, "in use, removed when Windows restarts"},
+    {10109, "Removal process complete.\nFiles that were in use will be removed\nwhen Windows restarts."},
 };
 
 // Keyed by number, so a define bound to the wrong number shows up as a wrong text.
