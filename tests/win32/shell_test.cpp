@@ -135,7 +135,11 @@ bool WellFormed(const std::string &text)
 TEST(Manifest, BothProgramsCarryOne)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(NULL)));
+#ifdef REMOVETW_EXE_PATH
     for (const char *exe : {SETUP_EXE_PATH, REMOVETW_EXE_PATH}) {
+#else
+    for (const char *exe : {SETUP_EXE_PATH}) {
+#endif
         SCOPED_TRACE(exe);
         std::string text = ManifestOf(HostToWinPath(exe));
         EXPECT_TRUE(WellFormed(text)) << "not well-formed:\n" << text;
