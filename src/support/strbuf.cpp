@@ -62,7 +62,7 @@ static void PutRepeated(FormatSink *out, char c, size_t n)
 }
 
 // The formatter of the program's own few conversions: %s %c %d %i %u %x %X and %%, with the
-// flags '-' and '0', a width, and the length letters l and h (every value is 32 bits here).
+// flags '-' and '0', a width, a precision for %s (digits or '*'), and the sizes h, l and z.
 int StrFormatV(char *dst, size_t cap, const char *fmt, va_list ap)
 {
     if (cap == 0)
@@ -89,10 +89,22 @@ int StrFormatV(char *dst, size_t cap, const char *fmt, va_list ap)
         size_t width = 0;
         for (; *p >= '0' && *p <= '9'; p++)
             width = width < 1000 ? width * 10 + (size_t)(*p - '0') : width;
-        while (*p == 'l' || *p == 'h')
-            p++;
+        size_t precision = (size_t)-1;
+        if (*p == '.') {
+            precision = 0;
+            if (*++p == '*') {
+                int given = va_arg(ap, int);
+                precision = given < 0 ? (size_t)-1 : (size_t)given;
+                p++;
+            }
+            for (; *p >= '0' && *p <= '9'; p++)
+                precision = precision < 100000 ? precision * 10 + (size_t)(*p - '0') : precision;
+        }
+        char size = 0;
+        while (*p == 'l' || *p == 'h' || *p == 'z')
+            size = *p++;
 
-        char digits[12];
+        char digits[24];
         const char *text = digits;
         size_t len = 0;
         int negative = 0;
@@ -101,7 +113,7 @@ int StrFormatV(char *dst, size_t cap, const char *fmt, va_list ap)
             text = va_arg(ap, const char *);
             if (!text)
                 text = "(null)";
-            len = strlen(text);
+            len = precision == (size_t)-1 ? strlen(text) : StrLength(text, precision);
             zero = 0;
             break;
         case 'c':
@@ -114,10 +126,21 @@ int StrFormatV(char *dst, size_t cap, const char *fmt, va_list ap)
         case 'u':
         case 'x':
         case 'X': {
-            unsigned value = va_arg(ap, unsigned);
-            if ((*p == 'd' || *p == 'i') && (int)value < 0) {
+            int isSigned = *p == 'd' || *p == 'i';
+            unsigned long value;
+            if (size == 'l')
+                value = va_arg(ap, unsigned long);
+            else if (size == 'z')
+                value = va_arg(ap, size_t);
+            else if (isSigned)
+                value = (unsigned long)(long)va_arg(ap, int);
+            else
+                value = va_arg(ap, unsigned);
+            if (size == 'h')
+                value = isSigned ? (unsigned long)(long)(short)value : (unsigned short)value;
+            if (isSigned && (long)value < 0) {
                 negative = 1;
-                value = 0u - value;
+                value = 0ul - value;
             }
             unsigned base = (*p == 'x' || *p == 'X') ? 16 : 10;
             const char *set = *p == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
@@ -135,7 +158,7 @@ int StrFormatV(char *dst, size_t cap, const char *fmt, va_list ap)
             PutChars(&out, "%", 1);
             continue;
         default:
-            // Not a conversion of ours: the text stands as written.
+            // Not a conversion of ours: the text stands as written and takes no argument.
             if (!*p)
                 p--;
             PutChars(&out, start, (size_t)(p - start) + 1);

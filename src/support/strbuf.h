@@ -15,7 +15,8 @@
 // The destination is always terminated when cap > 0; a cut never splits nothing else.
 int StrCopy(char *dst, size_t cap, const char *src);
 int StrAppend(char *dst, size_t cap, const char *src);
-// StrFormat knows %s %c %d %i %u %x %X %%, the flags '-' and '0', a width, and l or h.
+// StrFormat knows %s %c %d %i %u %x %X %%, the flags '-' and '0', a width, a precision for %s,
+// and the sizes h, l and z; any other conversion is copied as written and takes no argument.
 int StrFormat(char *dst, size_t cap, const char *fmt, ...) TW_PRINTF(3, 4);
 int StrFormatV(char *dst, size_t cap, const char *fmt, va_list ap) TW_PRINTF(3, 0);
 

@@ -33,6 +33,8 @@ TEST(Strbuf, FormatsTheProgramsConversions)
     EXPECT_STREQ("C:\\Tw\\a.txt|4294967295|-2147483648|7|beef|BEEF|q|%|12", buf);
     EXPECT_EQ(1, StrFormat(buf, sizeof buf, "~tw%04X.tmp|%5d|%-4u|%05d|%3s|%-3c|%2u", 0xAu, -42, 7u, -42, "ab", 'z', 123u));
     EXPECT_STREQ("~tw000A.tmp|  -42|7   |-0042| ab|z  |123", buf);
+    EXPECT_EQ(1, StrFormat(buf, sizeof buf, "%.3s|%.*s|%zu|%ld|%hu|%hd", "abcdef", 2, "xyz", sizeof buf, -5l, 65537u, 65535));
+    EXPECT_STREQ("abc|xy|64|-5|1|-1", buf);
     // A conversion of no one's is left as written; a lone '%' at the end too.
     const char *odd = "%q %u%";
     EXPECT_EQ(1, StrFormat(buf, sizeof buf, odd, 5u));
