@@ -1,6 +1,7 @@
 // installbench: times two silent installers of the product side by side in one Wine prefix.
 //   installbench reset                     removes what either installer left
 //   installbench check                     0 when the six files and four items are in place
+//   installbench replay                    times the setup's conversations on their own
 //   installbench time A.exe "ARGS" B.exe "ARGS" ROUNDS
 // "time" warms each installer up once, then runs them alternately ROUNDS times, each from a
 // clean state, and prints every time and the medians in milliseconds. After each run of A (the
@@ -110,7 +111,7 @@ void Settle()
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
         if (lstrcmpiA(entry.szExeFile, "explorer.exe") != 0 || entry.th32ProcessID == desktop)
             continue;
-        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
         if (!process)
             continue;
         WaitForInputIdle(process, 5000);
@@ -197,8 +198,13 @@ int main(int argc, char **argv)
     }
     if (command == "check")
         return Installed() ? 0 : 1;
+    if (command == "replay") {
+        double ms = ReplayConversations();
+        std::printf("%.1f\n", ms);
+        return ms < 0;
+    }
     if (command != "time" || argc != 7) {
-        std::fputs("usage: installbench reset | check | time A.exe ARGS B.exe ARGS ROUNDS\n", stderr);
+        std::fputs("usage: installbench reset | check | replay | time A.exe ARGS B.exe ARGS ROUNDS\n", stderr);
         return 2;
     }
     std::string exeA = argv[2], argsA = argv[3], exeB = argv[4], argsB = argv[5];
