@@ -1,18 +1,15 @@
 // installbench: times two silent installers of the product side by side in one Wine prefix.
 //   installbench reset                     removes what either installer left
 //   installbench check                     0 when the six files and four items are in place
-//   installbench replay                    times the setup's conversations on their own
 //   installbench time A.exe "ARGS" B.exe "ARGS" ROUNDS
 // "time" warms each installer up once, then runs them alternately ROUNDS times, each from a
-// clean state, and prints every time and the medians in milliseconds. After each run of A (the
-// setup) it replays the setup's Program Manager conversations with the setup's own DDE client
-// and times them too: the DDE share of A's time.
+// clean state, and prints every time and the medians in milliseconds. A (the setup) runs with
+// Wine's DDE trace on (WINEDEBUG=+timestamp,+ddeml), which goes to this program's standard
+// error; each round names A's main thread and the tick counts (the trace's time stamps) its
+// run lay between, so that its trace lines time its DDE conversations.
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
-
-#include "progman/dde.h"
-#include "shell/manifest.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -122,8 +119,14 @@ void Settle()
     CloseHandle(snapshot);
 }
 
-// Runs one installer to its end; milliseconds, or a negative number when it failed.
-double RunOnce(const std::string &exe, const std::string &args)
+// Which of the trace's lines are a run's: its main thread's, between two tick counts.
+struct TracedRun {
+    DWORD thread, firstTick, lastTick;
+};
+
+// Runs one installer to its end, with Wine's DDE trace when traced; milliseconds, or a negative
+// number when it failed.
+double RunOnce(const std::string &exe, const std::string &args, bool traced, TracedRun *run = nullptr)
 {
     Reset();
     std::string command = "\"" + exe + "\" " + args;
@@ -134,16 +137,23 @@ double RunOnce(const std::string &exe, const std::string &args)
     PROCESS_INFORMATION pi;
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
+    SetEnvironmentVariableA("WINEDEBUG", traced ? "+timestamp,+ddeml" : "-all");
+    DWORD firstTick = GetTickCount();
     QueryPerformanceCounter(&start);
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    BOOL started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA("WINEDEBUG", "-all");
+    if (!started) {
         std::fprintf(stderr, "installbench: cannot start %s (%lu)\n", exe.c_str(), GetLastError());
         return -1;
     }
     WaitForSingleObject(pi.hProcess, INFINITE);
     QueryPerformanceCounter(&end);
+    DWORD lastTick = GetTickCount();
     Settle();
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);
+    if (run)
+        *run = {pi.dwThreadId, firstTick, lastTick};
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     double ms = 1000.0 * double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
@@ -153,31 +163,6 @@ double RunOnce(const std::string &exe, const std::string &args)
         return -1;
     }
     return ms;
-}
-
-// The conversations of the setup's group creation, as the install holds them: the group, then
-// each item with an icon, removed and added. The Start Menu group is removed first, so that the
-// server does the work of a first install.
-double ReplayConversations()
-{
-    EmptyAndRemove(Folder(CSIDL_PROGRAMS) + "\\Tarnwell");
-    EmptyAndRemove(Folder(CSIDL_COMMON_PROGRAMS) + "\\Tarnwell");
-    LoadInstallManifest(nullptr, nullptr, "");
-    std::string dir = ProgramDir();
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    if (!ProgmanCreateGroup(installManifest.groupName))
-        return -1;
-    for (int i = 0; i < installManifest.fileCount; i++) {
-        const FileEntry *e = &installManifest.files[i];
-        if (e->iconFlags)
-            ProgmanReplaceItem(e->iconTitle, dir.c_str(), e->targetName, (dir + "\\" + e->targetName).c_str());
-    }
-    ProgmanClose();
-    QueryPerformanceCounter(&end);
-    Settle();
-    return Installed() ? 1000.0 * double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart) : -1;
 }
 
 double Median(std::vector<double> v)
@@ -198,44 +183,36 @@ int main(int argc, char **argv)
     }
     if (command == "check")
         return Installed() ? 0 : 1;
-    if (command == "replay") {
-        double ms = ReplayConversations();
-        std::printf("%.1f\n", ms);
-        return ms < 0;
-    }
     if (command != "time" || argc != 7) {
-        std::fputs("usage: installbench reset | check | replay | time A.exe ARGS B.exe ARGS ROUNDS\n", stderr);
+        std::fputs("usage: installbench reset | check | time A.exe ARGS B.exe ARGS ROUNDS\n", stderr);
         return 2;
     }
     std::string exeA = argv[2], argsA = argv[3], exeB = argv[4], argsB = argv[5];
     int rounds = std::atoi(argv[6]);
-    if (RunOnce(exeA, argsA) < 0 || RunOnce(exeB, argsB) < 0)
+    // The desktop starts now, with this program's settings, not traced with the first run of A.
+    GetDesktopWindow();
+    if (RunOnce(exeA, argsA, true) < 0 || RunOnce(exeB, argsB, false) < 0)
         return 1;
-    if (ReplayConversations() < 0) {
-        std::fputs("installbench: the Program Manager conversations could not be replayed\n", stderr);
-        return 1;
-    }
-    std::vector<double> a, b, d;
+    std::vector<double> a, b;
     for (int i = 0; i < rounds; i++) {
         // Alternate which goes first, so that neither always follows the other.
-        double ta, tb, td;
+        double ta, tb;
+        TracedRun run = {};
         if (i % 2 == 0) {
-            ta = RunOnce(exeA, argsA);
-            td = ReplayConversations();
-            tb = RunOnce(exeB, argsB);
+            ta = RunOnce(exeA, argsA, true, &run);
+            tb = RunOnce(exeB, argsB, false);
         } else {
-            tb = RunOnce(exeB, argsB);
-            ta = RunOnce(exeA, argsA);
-            td = ReplayConversations();
+            tb = RunOnce(exeB, argsB, false);
+            ta = RunOnce(exeA, argsA, true, &run);
         }
-        if (ta < 0 || tb < 0 || td < 0)
+        if (ta < 0 || tb < 0)
             return 1;
         a.push_back(ta);
         b.push_back(tb);
-        d.push_back(td);
-        std::printf("round %d: A %.1f ms (DDE %.1f ms), B %.1f ms\n", i + 1, ta, td, tb);
+        std::printf("round %d: A %.1f ms (thread %04lx, ticks %lu %lu), B %.1f ms\n", i + 1, ta,
+                    (unsigned long)run.thread, (unsigned long)run.firstTick, (unsigned long)run.lastTick, tb);
     }
-    std::printf("median A %.1f DDE %.1f B %.1f\n", Median(a), Median(d), Median(b));
+    std::printf("median A %.1f B %.1f\n", Median(a), Median(b));
     Reset();
     return 0;
 }
