@@ -1,12 +1,12 @@
-# The uninstaller links the setup's removal (setupcore) and its messages (setupres).
+# The uninstaller links the setup's removal (setupcore); its resources take the setup's icon and
+# string table.
 include_guard(GLOBAL)
 if(TARGET removetw)
     target_sources(removetw PRIVATE
         ${CMAKE_SOURCE_DIR}/payload/removetw/uninstargs.cpp
-        ${CMAKE_SOURCE_DIR}/payload/removetw/removetw.rc
-        $<TARGET_OBJECTS:setupres>)
+        ${CMAKE_SOURCE_DIR}/payload/removetw/removetw.rc)
+    set_source_files_properties(${CMAKE_SOURCE_DIR}/payload/removetw/removetw.rc PROPERTIES
+        OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/strings.rc;${CMAKE_SOURCE_DIR}/src/resources/resource.h;${CMAKE_SOURCE_DIR}/src/resources/art/app_main.ico;${CMAKE_SOURCE_DIR}/payload/removetw/removetw.manifest")
     target_include_directories(removetw PRIVATE ${CMAKE_SOURCE_DIR}/payload/removetw)
     target_link_libraries(removetw PRIVATE setupcore)
-    set_source_files_properties(${CMAKE_SOURCE_DIR}/payload/removetw/removetw.rc PROPERTIES
-        OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/payload/removetw/removetw.manifest)
 endif()

@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "../support/strbuf.h"
+
 namespace {
 
 // Appends to a bounded buffer while counting the full length, the way snprintf counts.
@@ -110,7 +112,7 @@ size_t CopyGroupReply(char *buffer, size_t cap, const char *data, size_t size)
 {
     if (cap == 0)
         return 0;
-    size_t n = data ? strnlen(data, size) : 0;
+    size_t n = data ? StrLength(data, size) : 0;
     if (n > cap - 1) {
         // Keep the lines that end within the buffer: a cut right before a line break keeps
         // the line in front of it whole.

@@ -13,6 +13,18 @@
 
 #define BROWSE_TEXT_SIZE 256
 
+// The common dialogs are loaded when the browser first opens, not at start: the library brings
+// others with it, and most runs never browse. It stays loaded once it is.
+const char *openDialogLibrary = "COMDLG32.DLL";
+
+typedef BOOL(WINAPI *OpenFileNameProc)(LPOPENFILENAMEA);
+
+static OpenFileNameProc LoadOpenFileDialog(void)
+{
+    HMODULE library = LoadLibraryA(openDialogLibrary);
+    return library ? (OpenFileNameProc)(void (*)(void))GetProcAddress(library, "GetOpenFileNameA") : NULL;
+}
+
 int BrowseForDirectory(HWND owner, const char *selector, const char *initialDir, char *result)
 {
     if (result != selector)
@@ -43,7 +55,9 @@ int BrowseForDirectory(HWND owner, const char *selector, const char *initialDir,
     ofn.lpTemplateName = BrowseTemplateFor(selector);
 
     // On OK the result is the selector's full path in the directory the user ended in.
-    BOOL chosen = GetOpenFileNameA(&ofn);
+    // Without the library the browser fails as when the dialog cannot be shown.
+    OpenFileNameProc openFileName = LoadOpenFileDialog();
+    BOOL chosen = openFileName && openFileName(&ofn);
     if (chosen)
         CutToDirectory(result);
     return chosen;

@@ -10,6 +10,9 @@
 // any failure. The platform's dialog changes the current directory as the user moves.
 int BrowseForDirectory(HWND owner, const char *selector, const char *initialDir, char *result);
 
+// The library the browser's dialog comes from, loaded on first use.
+extern const char *openDialogLibrary;
+
 UINT_PTR CALLBACK BrowseHookProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

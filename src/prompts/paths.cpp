@@ -8,7 +8,7 @@
 
 int PrepareSearchDirectory(char *dir, size_t cap, const char *fileName, size_t *baseLength)
 {
-    size_t len = strnlen(dir, cap);
+    size_t len = StrLength(dir, cap);
     if (len == cap)
         return 0;
     size_t base = len;

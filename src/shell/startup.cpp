@@ -7,12 +7,6 @@
 #include "manifest.h"
 #include "setup.h"
 
-SetupModeFlags setupMode;
-HINSTANCE moduleInstance;
-HWND mainWindow;
-HWND progressDialog;
-int setupExitCode = EXIT_SETUP_FAILED;
-
 static const char mainClassName[] = "TWInstal";
 
 static int RegisterMainClass(HINSTANCE instance)

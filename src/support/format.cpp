@@ -2,8 +2,9 @@
 #include "format.h"
 
 #include <stdarg.h>
-#include <stdio.h>
 #include <string.h>
+
+#include "strbuf.h"
 
 // Parses an insert at p (just past '%'). Returns its position (1..99) and sets *conv and
 // *len (characters consumed after '%'); 0 when p does not start an insert.
@@ -99,11 +100,11 @@ int ExpandInserts(char *out, size_t cap, const char *tmpl, const InsertArg *args
             fit = Put(out, cap, &used, s, strlen(s));
         } else {
             if (conv == 'd' || conv == 'i')
-                snprintf(num, sizeof num, "%d", (int)a->u);
+                StrFormat(num, sizeof num, "%d", (int)a->u);
             else if (conv == 'x' || conv == 'X')
-                snprintf(num, sizeof num, conv == 'x' ? "%x" : "%X", a->u);
+                StrFormat(num, sizeof num, conv == 'x' ? "%x" : "%X", a->u);
             else
-                snprintf(num, sizeof num, "%u", a->u);
+                StrFormat(num, sizeof num, "%u", a->u);
             fit = Put(out, cap, &used, num, strlen(num));
         }
     }

@@ -2,7 +2,6 @@
 #include "messages.h"
 
 #include <stdarg.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "../shell/setup.h"
@@ -63,13 +62,30 @@ void WriteSetupLog(const char *text)
 {
     if (!setupMode.logging)
         return;
-    FILE *f = fopen("setup.log", "a");
-    if (!f) {
+    HANDLE f = CreateFileA("setup.log", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (f == INVALID_HANDLE_VALUE) {
         setupMode.logging = 0;  // silent for the rest of the run
         return;
     }
-    fprintf(f, "%s\n", text);
-    fclose(f);
+    SetFilePointer(f, 0, NULL, FILE_END);
+    // A text file: every line ends in CR LF, those inside the text too.
+    char chunk[256];
+    size_t used = 0;
+    DWORD written;
+    for (const char *p = text;; p++) {
+        if (used + 2 > sizeof chunk || !*p) {
+            WriteFile(f, chunk, (DWORD)used, &written, NULL);
+            used = 0;
+        }
+        if (!*p)
+            break;
+        if (*p == '\n')
+            chunk[used++] = '\r';
+        chunk[used++] = *p;
+    }
+    WriteFile(f, "\r\n", 2, &written, NULL);
+    CloseHandle(f);
 }
 
 int PumpMessages(void)

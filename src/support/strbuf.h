@@ -2,6 +2,7 @@
 #ifndef TW_STRBUF_H
 #define TW_STRBUF_H
 
+#include <stdarg.h>
 #include <stddef.h>
 
 #if defined(__GNUC__)
@@ -14,7 +15,13 @@
 // The destination is always terminated when cap > 0; a cut never splits nothing else.
 int StrCopy(char *dst, size_t cap, const char *src);
 int StrAppend(char *dst, size_t cap, const char *src);
+// StrFormat knows %s %c %d %i %u %x %X %%, the flags '-' and '0', a width, a precision for %s,
+// and the sizes h, l and z; any other conversion is copied as written and takes no argument.
 int StrFormat(char *dst, size_t cap, const char *fmt, ...) TW_PRINTF(3, 4);
+int StrFormatV(char *dst, size_t cap, const char *fmt, va_list ap) TW_PRINTF(3, 0);
+
+// The length of s, or cap when no terminator comes within cap bytes.
+size_t StrLength(const char *s, size_t cap);
 
 // Case-insensitive ASCII comparison, the way file and group names compare on Windows.
 int StrEqualNoCase(const char *a, const char *b);

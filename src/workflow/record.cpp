@@ -14,7 +14,7 @@ size_t ReadRecordValue(const char *key, const char *defaultValue, char *out, siz
     char value[RECORD_VALUE_SIZE];
     GetProfileStringA(installManifest.productName, key, defaultValue ? defaultValue : "", value, sizeof value);
     StrCopy(out, outSize, value);
-    return strnlen(out, outSize);
+    return StrLength(out, outSize);
 }
 
 int RecordValueWhole(const char *key)

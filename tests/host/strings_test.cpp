@@ -25,6 +25,29 @@ TEST(Strbuf, CopyAppendFormatCutSafelyAndReportIt)
     EXPECT_EQ(0, StrCopy(buf, 0, "a"));  // no room at all: nothing written
 }
 
+TEST(Strbuf, FormatsTheProgramsConversions)
+{
+    char buf[64];
+    EXPECT_EQ(1, StrFormat(buf, sizeof buf, "%s\\%s|%u|%d|%i|%x|%X|%c|%%|%lu",
+                           "C:\\Tw", "a.txt", 4294967295u, -2147483647 - 1, 7, 0xbeefu, 0xBEEFu, 'q', 12ul));
+    EXPECT_STREQ("C:\\Tw\\a.txt|4294967295|-2147483648|7|beef|BEEF|q|%|12", buf);
+    EXPECT_EQ(1, StrFormat(buf, sizeof buf, "~tw%04X.tmp|%5d|%-4u|%05d|%3s|%-3c|%2u", 0xAu, -42, 7u, -42, "ab", 'z', 123u));
+    EXPECT_STREQ("~tw000A.tmp|  -42|7   |-0042| ab|z  |123", buf);
+    EXPECT_EQ(1, StrFormat(buf, sizeof buf, "%.3s|%.*s|%zu|%ld|%hu|%hd", "abcdef", 2, "xyz", sizeof buf, -5l, 65537u, 65535));
+    EXPECT_STREQ("abc|xy|64|-5|1|-1", buf);
+    // A conversion of no one's is left as written; a lone '%' at the end too.
+    const char *odd = "%q %u%";
+    EXPECT_EQ(1, StrFormat(buf, sizeof buf, odd, 5u));
+    EXPECT_STREQ("%q 5%", buf);
+    // Width counts against the room like any other text.
+    EXPECT_EQ(0, StrFormat(buf, 6, "%08u", 1u));
+    EXPECT_STREQ("00000", buf);
+    EXPECT_EQ(1, StrFormat(buf, 1, "%s", ""));
+    EXPECT_STREQ("", buf);
+    EXPECT_EQ(0, StrFormat(buf, 1, "%s", "x"));
+    EXPECT_STREQ("", buf);
+}
+
 TEST(Strbuf, BackslashHelpers)
 {
     char buf[8] = "C:\\Tw\\";

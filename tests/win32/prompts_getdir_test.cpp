@@ -121,6 +121,17 @@ TEST_F(DirectoryPrompt, BrowserOkGivesTheDirectoryOrTheTwoCharacterDriveForm)
     EXPECT_UI_DONE(driver);
 }
 
+// The browser's library is loaded when it opens; one that cannot be loaded fails as Cancel does.
+TEST_F(DirectoryPrompt, BrowserWithoutItsLibraryFailsAsCancel)
+{
+    const char *saved = openDialogLibrary;
+    openDialogLibrary = "twnodlg.dll";
+    char result[BROWSE_RESULT_SIZE] = "";
+    EXPECT_EQ(0, BrowseForDirectory(NULL, "a", "C:\\windows", result));
+    openDialogLibrary = saved;
+    EXPECT_STREQ("a", result);
+}
+
 // A drive picked with the mouse ends in CBN_CLOSEUP, on which the platform's dialog does not
 // act; the hook turns it into a selection change. The driver has no such action, so a thread
 // of the test plays the user.

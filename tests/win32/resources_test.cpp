@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "testutil.h"
 
 namespace {
 
@@ -429,12 +430,31 @@ TEST(Icon, GroupHolds16And32PixelImagesOf16Colours) {
     }
 }
 
-TEST(Bitmaps, BannerAndLogoHaveTheirSizesAndDepths) {
+// The pixels of a bitmap as 32-bit colours, the way the screen gets them.
+std::vector<DWORD> Pixels(HBITMAP bitmap, LONG width, LONG height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(width * height));
+    HDC dc = GetDC(nullptr);
+    int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(rows, height);
+    return pixels;
+}
+
+// Stored run-length encoded, each paints as the art it was made from.
+TEST(Bitmaps, BannerAndLogoHaveTheirSizesAndDepthsAndPaintAsDrawn) {
     struct {
         const char* name;
+        const char* art;
         LONG width, height;
         WORD bits;
-    } const bitmaps[] = {{TW_BMP, 168, 47, 8}, {ARDLOGO, 115, 84, 4}};
+    } const bitmaps[] = {{TW_BMP, "tw_bmp.bmp", 168, 47, 8}, {ARDLOGO, "ardlogo.bmp", 115, 84, 4}};
     for (const auto& want : bitmaps) {
         SCOPED_TRACE(want.name);
         HBITMAP bitmap = LoadBitmapA(Module(), want.name);
@@ -443,6 +463,11 @@ TEST(Bitmaps, BannerAndLogoHaveTheirSizesAndDepths) {
         ASSERT_NE(GetObjectA(bitmap, sizeof bm, &bm), 0);
         EXPECT_EQ(bm.bmWidth, want.width);
         EXPECT_EQ(bm.bmHeight, want.height);
+        std::string art = HostToWinPath(std::string(TW_ART_DIR) + "/" + want.art);
+        HBITMAP drawn = static_cast<HBITMAP>(LoadImageA(nullptr, art.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+        ASSERT_NE(drawn, nullptr) << art;
+        EXPECT_TRUE(Pixels(bitmap, want.width, want.height) == Pixels(drawn, want.width, want.height));
+        DeleteObject(drawn);
         DeleteObject(bitmap);
         DWORD size = 0;
         const BYTE* bytes = ResourceBytes(RT_BITMAP, want.name, &size);
@@ -452,11 +477,10 @@ TEST(Bitmaps, BannerAndLogoHaveTheirSizesAndDepths) {
         EXPECT_EQ(h->biWidth, want.width);
         EXPECT_EQ(h->biHeight, want.height);
         EXPECT_EQ(h->biBitCount, want.bits);
-        EXPECT_EQ(h->biCompression, static_cast<DWORD>(BI_RGB));
+        EXPECT_EQ(h->biCompression, static_cast<DWORD>(want.bits == 8 ? BI_RLE8 : BI_RLE4));
         DWORD colours = h->biClrUsed ? h->biClrUsed : 1u << want.bits;
-        DWORD stride = ((want.width * want.bits + 31) / 32) * 4;
         EXPECT_LE(colours, 1u << want.bits);
-        EXPECT_GE(size, h->biSize + colours * 4 + stride * want.height);
+        EXPECT_EQ(size, h->biSize + colours * 4 + h->biSizeImage);
     }
 }
 
