@@ -15,13 +15,13 @@
 
 // The common dialogs are loaded when the browser first opens, not at start: the library brings
 // others with it, and most runs never browse. It stays loaded once it is.
-const char *openDialogLibrary = "COMDLG32.DLL";
+const char *openDialogLibrary;  // null: COMDLG32.DLL
 
 typedef BOOL(WINAPI *OpenFileNameProc)(LPOPENFILENAMEA);
 
 static OpenFileNameProc LoadOpenFileDialog(void)
 {
-    HMODULE library = LoadLibraryA(openDialogLibrary);
+    HMODULE library = LoadLibraryA(openDialogLibrary ? openDialogLibrary : "COMDLG32.DLL");
     return library ? (OpenFileNameProc)(void (*)(void))GetProcAddress(library, "GetOpenFileNameA") : NULL;
 }
 

@@ -11,7 +11,7 @@
 int BrowseForDirectory(HWND owner, const char *selector, const char *initialDir, char *result);
 
 // The library the browser's dialog comes from, loaded on first use.
-extern const char *openDialogLibrary;
+extern const char *openDialogLibrary;  // null: COMDLG32.DLL
 
 UINT_PTR CALLBACK BrowseHookProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -1,13 +1,17 @@
 // The product's manifest and FileTable, filled once at start-up.
 #include "manifest.h"
 
+#include <string.h>
+
 #include "../resources/resource.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 
 InstallManifest installManifest;
 
-static FileEntry fileTable[] = {
+// The rows as built; each start-up copies them into fileTable, whose status bits change.
+// (Kept constant, the process has no initialised writable data at all.)
+static const FileEntry fileRows[] = {
     {"EXEFILE", 1, "tarnwell.exe", "tarnwell.exe", 1, 1, "Tarnwell", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
     {"HLPFILE", 1, "tarnwell.hlp", "tarnwell.hlp", 1, 1, "Tarnwell Help File", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
     {"CNTFILE", 1, "tarnwell.cnt", "tarnwell.cnt", 1, 0, "", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
@@ -15,6 +19,7 @@ static FileEntry fileTable[] = {
     {"REMFILE", 1, "removetw.exe", "removetw.exe", 1, 1, "Uninstall Tarnwell", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
     {"MIBFILE", 1, "mib.txt", "mib.txt", 0, 0, "", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
 };
+static FileEntry fileTable[sizeof fileRows / sizeof fileRows[0]];
 
 int LoadInstallManifest(HINSTANCE instance, HWND mainWindow, const char *infPath)
 {
@@ -33,9 +38,6 @@ int LoadInstallManifest(HINSTANCE instance, HWND mainWindow, const char *infPath
     StrCopy(m->uninstallerBase, sizeof m->uninstallerBase, "removetw");
     m->files = fileTable;
     m->fileCount = (int)(sizeof fileTable / sizeof fileTable[0]);
-    for (int i = 0; i < m->fileCount; i++) {
-        fileTable[i].status = 0;
-        fileTable[i].checked = 0;
-    }
+    memcpy(fileTable, fileRows, sizeof fileTable);
     return m->fileCount;
 }

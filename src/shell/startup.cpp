@@ -40,6 +40,7 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
 {
     (void)showCommand;
     moduleInstance = instance;
+    setupExitCode = EXIT_SETUP_FAILED;
 
     if (!previousInstance && !RegisterMainClass(instance)) {
         ShowStartFailure(IDS_CLASS_REGISTER_FAILED);

@@ -6,4 +6,4 @@ SetupModeFlags setupMode;
 HINSTANCE moduleInstance;
 HWND mainWindow;
 HWND progressDialog;
-int setupExitCode = EXIT_SETUP_FAILED;
+int setupExitCode;  // EXIT_SETUP_FAILED from start-up on
