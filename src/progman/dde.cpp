@@ -119,17 +119,22 @@ int ProgmanDeleteItem(const char *title, const char *file)
     return 1;
 }
 
+const char *ItemDirectory(const char *directory, char *currentDir, size_t cap)
+{
+    if (directory && *directory)
+        return directory;
+    DWORD n = GetCurrentDirectoryA((DWORD)cap, currentDir);
+    if (n == 0 || n >= cap)
+        currentDir[0] = '\0';
+    return currentDir;
+}
+
 int ProgmanReplaceItem(const char *title, const char *directory, const char *file, const char *commandLine)
 {
     if (!commandLine || !*commandLine)
         return 1;
     char currentDir[MAX_PATH];
-    if (!directory || !*directory) {
-        DWORD n = GetCurrentDirectoryA(sizeof currentDir, currentDir);
-        if (n == 0 || n >= sizeof currentDir)
-            currentDir[0] = '\0';
-        directory = currentDir;
-    }
+    directory = ItemDirectory(directory, currentDir, sizeof currentDir);
     const char *name = ItemName(title, file);
     // Deleting first replaces an item of a previous install instead of adding a second one.
     SendCommand(PROGMAN_DELETE_ITEM, name, NULL, NULL);

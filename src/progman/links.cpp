@@ -9,6 +9,7 @@
 #include "../shell/manifest.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "dde.h"
 #include "linkname.h"
 
 namespace {
@@ -173,12 +174,7 @@ int LinkReplaceItem(const char *title, const char *directory, const char *file, 
         return 1;
     }
     char currentDir[MAX_PATH];
-    if (!directory || !*directory) {
-        DWORD n = GetCurrentDirectoryA(sizeof currentDir, currentDir);
-        if (n == 0 || n >= sizeof currentDir)
-            currentDir[0] = '\0';
-        directory = currentDir;
-    }
+    directory = ItemDirectory(directory, currentDir, sizeof currentDir);
     for (;;) {
         char path[MAX_PATH];
         if (!StrFormat(path, sizeof path, "%s\\%s.lnk", g->folder, name)) {

@@ -296,9 +296,9 @@ TEST_F(RemoveTest, NoItemIsDeletedWhenTheGroupIsNotSelected)
 TEST_F(RemoveTest, WebRowsAndHelpIndexesByTheirDirectoryKind)
 {
     FileEntry rows[] = {
-        {"A", 1, "page.htm", "page.htm", 1, 0, "", TARGET_WEB_DIR, 0},
-        {"B", 1, "GUIDE.HLP", "GUIDE.HLP", 1, 1, "", TARGET_PROGRAM_DIR, 0},
-        {"C", 1, "data.txt", "data.txt", 1, 0, "", TARGET_DATA_DIR, 0},
+        {"A", 1, "page.htm", "page.htm", 1, 0, "", TARGET_WEB_DIR, 0, 0, 0, 0},
+        {"B", 1, "GUIDE.HLP", "GUIDE.HLP", 1, 1, "", TARGET_PROGRAM_DIR, 0, 0, 0, 0},
+        {"C", 1, "data.txt", "data.txt", 1, 0, "", TARGET_DATA_DIR, 0, 0, 0, 0},
     };
     installManifest.files = rows;
     installManifest.fileCount = 3;
