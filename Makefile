@@ -3,12 +3,14 @@
 BUILD := build
 HOST := $(BUILD)/host
 WIN := $(BUILD)/win32
+ASAN := $(BUILD)/host-asan
+FUZZ_SECONDS ?= 60
 JOBS := $(shell nproc)
 MAKEFLAGS += --no-print-directory
 # Each build directory has its own Wine prefix, so that builds side by side do not meet.
 export TW_WINEPREFIX := $(abspath $(BUILD))/wineprefix
 
-.PHONY: all host win32 run test check bench clean tools
+.PHONY: all host win32 run test check bench clean tools host-asan fuzz
 
 all: win32
 
@@ -27,9 +29,20 @@ win32: host
 run: win32
 	@scripts/session scripts/run-setup $(WIN)/setup.exe
 
-test: win32
+test: win32 host-asan
 	@cd $(HOST) && ctest --output-on-failure
 	@scripts/session sh -c 'cd $(WIN) && ctest --output-on-failure -j2'
+	@cd $(ASAN) && ctest --output-on-failure
+	@scripts/fuzz $(ASAN) 20
+
+# The host tests and the fuzz targets under AddressSanitizer and UndefinedBehaviorSanitizer.
+host-asan: tools
+	@cmake -S . -B $(ASAN) -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DTW_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN) -j$(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS (default 60), e.g. `make fuzz FUZZ_SECONDS=300`.
+fuzz: host-asan
+	@scripts/fuzz $(ASAN) $(FUZZ_SECONDS)
 
 # One Win32 test program, or those matching T, e.g. `make check T=support`.
 check: win32

@@ -27,8 +27,6 @@ static const char *ValueEnd(const char *p)
 
 static int StoreValue(char *out, size_t cap, const char *begin, const char *end)
 {
-    while (end > begin && IsBlank(end[-1]))
-        --end;
     size_t n = (size_t)(end - begin);
     if (n >= cap)
         return 0;
@@ -84,17 +82,22 @@ int ParseUninstallArgs(const char *tail, UninstallArgs *args)
                 ++p;
             const char *end;
             if (*p == '"' && strchr(p + 1, '"')) {
+                // Quoted: taken as it is, blanks and all; nothing is taken off its end.
                 end = strchr(p + 1, '"');
                 if (!StoreValue(out, cap, p + 1, end))
                     return 0;
                 p = end + 1;
+                last = NULL;
             } else {
                 end = ValueEnd(p);
-                if (!StoreValue(out, cap, p, end))
+                const char *cut = end;
+                while (cut > p && IsBlank(cut[-1]))
+                    --cut;
+                if (!StoreValue(out, cap, p, cut))
                     return 0;
                 p = end;
+                last = out;
             }
-            last = out;
         } else {
             // Anything else is skipped a word at a time.
             while (*p && !IsBlank(*p))

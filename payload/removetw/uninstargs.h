@@ -19,7 +19,7 @@ struct UninstallArgs {
 
 // Reads a command-line tail. The uninstall entry writes its values unquoted, so a value runs
 // to the next " -f ", " -d " or " -g " (or to the end); a value in double quotes runs to the
-// closing quote. The switches -s, -q, -l and -x N come before -f; -s, -q and -l standing alone
+// closing quote and is taken as it is. The switches -s, -q, -l and -x N come before -f; -s, -q and -l standing alone
 // at the very end of the line are taken as switches too. Returns 0 when a value does not fit.
 int ParseUninstallArgs(const char *tail, UninstallArgs *args);
 

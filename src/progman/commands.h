@@ -42,7 +42,9 @@ char *NextGroupName(char **cursor);
 // The command line of the uninstall entry:
 // "<programDir>\<uninstallerBase>.exe" [switches] -f <programDir> -d <dataDir> -g <groupName>
 // The program path is quoted so that a blank in it cannot make Windows start another program;
-// the arguments keep their unquoted form, which the uninstaller parses. switches (such as
+// the arguments keep their unquoted form, which the uninstaller parses, unless it would misread
+// them so (an empty value, outer blanks, a blank and a switch within): those are quoted. A
+// value cannot hold a double quote. switches (such as
 // "-s") may be null. Returns the length as ComposeProgmanCommand does (cap 0 to measure).
 size_t ComposeUninstallString(char *out, size_t cap, const char *programDir, const char *uninstallerBase,
                               const char *switches, const char *dataDir, const char *groupName);

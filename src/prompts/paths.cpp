@@ -8,13 +8,15 @@
 
 int PrepareSearchDirectory(char *dir, size_t cap, const char *fileName, size_t *baseLength)
 {
+    if (cap == 0)
+        return 0;
     size_t len = StrLength(dir, cap);
     if (len == cap)
         return 0;
     size_t base = len;
     if (len > 0 && dir[len - 1] != '\\')
         base++;
-    if (cap == 0 || base + strlen(fileName) > cap - 1)
+    if (base + strlen(fileName) > cap - 1)
         return 0;
     if (base > len) {
         dir[len] = '\\';

@@ -46,13 +46,16 @@ int InsertKinds(const char *tmpl, char kinds[TW_MAX_INSERTS + 1])
         int pos = ParseInsert(p + 1, &conv, &len);
         if (pos == 0)
             continue;
-        if (pos <= TW_MAX_INSERTS && !kinds[pos])
-            kinds[pos] = conv;
-        if (pos > highest)
-            highest = pos;
+        // A position past the last argument slot names no argument: it expands to nothing.
+        if (pos <= TW_MAX_INSERTS) {
+            if (!kinds[pos])
+                kinds[pos] = conv;
+            if (pos > highest)
+                highest = pos;
+        }
         p += len;
     }
-    return highest > TW_MAX_INSERTS ? TW_MAX_INSERTS : highest;
+    return highest;
 }
 
 // Appends n bytes to the output, keeping one byte for the terminator; 0 once it is full.

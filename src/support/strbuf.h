@@ -5,7 +5,9 @@
 #include <stdarg.h>
 #include <stddef.h>
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+#define TW_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#elif defined(__GNUC__)
 #define TW_PRINTF(f, a) __attribute__((format(gnu_printf, f, a)))
 #else
 #define TW_PRINTF(f, a)

@@ -63,7 +63,8 @@ TEST(CopyPaths, TemporaryNameLiesBesideThePath)
     std::string path = "C:\\" + std::string(243, 'd') + "\\a";
     EXPECT_EQ(0, ComposeSiblingTempPath(out, sizeof out, path.c_str(), 1));
     EXPECT_STREQ("", out);
-    EXPECT_EQ(1, ComposeSiblingTempPath(out, 260, path.c_str(), 1));
+    char wide[260];
+    EXPECT_EQ(1, ComposeSiblingTempPath(wide, sizeof wide, path.c_str(), 1));
 
     // Leftovers of a killed run are recognised by this name alone: nothing else is taken.
     EXPECT_TRUE(IsSiblingTempName("~tw1A2B.tmp"));

@@ -41,6 +41,7 @@ TEST(PrepareSearchDirectory, RefusesADirectoryThatLeavesNoRoomForTheName)
     char unterminated[8];
     memset(unterminated, 'x', sizeof unterminated);
     EXPECT_EQ(0, PrepareSearchDirectory(unterminated, sizeof unterminated, "", &base));
+    EXPECT_EQ(0, PrepareSearchDirectory(nullptr, 0, "", &base));  // no buffer: nothing read
 }
 
 TEST(BrowseForDirectoryText, TemplateByCaseBlindSelectorAndAWellFormedFilter)

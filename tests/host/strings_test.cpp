@@ -100,6 +100,13 @@ TEST(Inserts, LongExpansionIsCutToTheBuffer)
     FormatMessageText(same, sizeof same, same, 3u, 50u);
     EXPECT_STREQ("You are running NT 3.50.", same);
 
+    // A position past the nine argument slots names no argument: nothing is read for it.
+    char kinds[TW_MAX_INSERTS + 1];
+    EXPECT_EQ(0, InsertKinds("%11 and %12!s!", kinds));
+    EXPECT_EQ(2, InsertKinds("%2!u! of %10", kinds));
+    FormatMessageText(out, sizeof out, "Code %11.");
+    EXPECT_STREQ("Code .", out);
+
     InsertArg args[1] = {{nullptr, 0}};
     char tiny[4];
     EXPECT_EQ(0, ExpandInserts(tiny, sizeof tiny, "%1!s!abcdef", args, 1));

@@ -2,7 +2,10 @@
 // copy give it.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "../../payload/removetw/uninstargs.h"
+#include "progman/commands.h"
 
 TEST(UninstallArgs, UnquotedDirectoriesWithBlanksRunToTheNextSwitch)
 {
@@ -62,6 +65,30 @@ TEST(UninstallArgs, EmptyLineAndValuesTooLong)
     EXPECT_FALSE(ParseUninstallArgs(longDir.c_str(), &a));
     std::string longGroup = "-f C:\\a -g " + std::string(UNINSTALL_GROUP_SIZE, 'g');
     EXPECT_FALSE(ParseUninstallArgs(longGroup.c_str(), &a));
+}
+
+// What the uninstall entry writes, the uninstaller reads back: values it would misread bare are
+// quoted, and a quoted value keeps its blanks and any switch-like ending.
+TEST(UninstallArgs, TheEntryLineReadsBackAsWritten)
+{
+    struct Case { const char *dir, *data, *group, *line; } cases[] = {
+        {"C:\\Tools -d old", "D:\\Data", "Net -g Tools", "-f \"C:\\Tools -d old\" -d D:\\Data -g \"Net -g Tools\""},
+        {"C:\\Tw", "", "Tools -s", "-f C:\\Tw -d \"\" -g \"Tools -s\""},
+        {"C:\\Tw", "C:\\Tw", "Trail ", "-f C:\\Tw -d C:\\Tw -g \"Trail \""},
+        {"C:\\Tw", "C:\\Tw", "Tools-s (Net)", "-f C:\\Tw -d C:\\Tw -g Tools-s (Net)"},
+    };
+    for (const Case &c : cases) {
+        char line[512];
+        ComposeUninstallString(line, sizeof line, c.dir, "removetw", "-s", c.data, c.group);
+        std::string program = std::string("\"") + c.dir + "\\removetw.exe\" -s ";
+        ASSERT_EQ(program + c.line, line);
+        UninstallArgs a;
+        ASSERT_TRUE(ParseUninstallArgs(line + program.size() - 3, &a)) << line;
+        EXPECT_STREQ(c.dir, a.programDir);
+        EXPECT_STREQ(c.data, a.dataDir);
+        EXPECT_STREQ(c.group, a.groupName);
+        EXPECT_TRUE(a.silent);
+    }
 }
 
 TEST(UninstallArgs, PathIsWithinADirectory)

@@ -207,6 +207,7 @@ DecodeStatus Unpack(const std::uint8_t* file, std::size_t size, Header& header,
     while (i < size) {
         const std::uint8_t control = file[i++];
         for (unsigned bit = 0; bit < 8 && i < size; ++bit) {
+            if (out.size() >= header.length) return DecodeStatus::LongerThanHeader;
             if (control & (1u << bit)) {
                 out.push_back(window[w] = file[i++]);
                 w = (w + 1) & kWindowMask;
@@ -217,6 +218,7 @@ DecodeStatus Unpack(const std::uint8_t* file, std::size_t size, Header& header,
             const std::uint32_t len = (file[i + 1] & 0x0Fu) + kMinMatch;
             i += 2;
             for (std::uint32_t k = 0; k < len; ++k) {
+                if (out.size() >= header.length) return DecodeStatus::LongerThanHeader;
                 out.push_back(window[w] = window[(pos + k) & kWindowMask]);
                 w = (w + 1) & kWindowMask;
             }

@@ -27,14 +27,16 @@ enum class DecodeStatus {
     Ok,
     BadHeader,       // too short, wrong signature or a mode other than 'A'
     TruncatedMatch,  // the stream ends inside a match; output holds what came before
+    LongerThanHeader,  // the stream goes on past the stated length; output holds that length
 };
 
 // Reads the 14-byte header; false when it is not an SZDD mode 'A' header.
 bool ParseHeader(const std::uint8_t* file, std::size_t size, Header& header);
 
-// Decodes the whole stream to the end of the input, as the platform's
-// decoders do; the header length is only reported, so callers can compare
-// it with out.size().
+// Decodes the stream to the end of the input, as the platform's decoders do,
+// but never beyond the length the header states: a shorter stream gives a
+// shorter output, which callers see by comparing header.length with
+// out.size(); a longer one stops there and says so.
 DecodeStatus Unpack(const std::uint8_t* file, std::size_t size, Header& header,
                     std::vector<std::uint8_t>& out);
 

@@ -97,6 +97,8 @@ const char* Fault(szdd::DecodeStatus status, const szdd::Header& header, std::si
         return "not an SZDD mode A file";
     case szdd::DecodeStatus::TruncatedMatch:
         return "the stream ends inside a match";
+    case szdd::DecodeStatus::LongerThanHeader:
+        return "the stream runs past the header's length";
     case szdd::DecodeStatus::Ok:
         break;
     }

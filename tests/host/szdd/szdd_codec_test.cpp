@@ -199,6 +199,15 @@ TEST(SzddDecode, HandlesForeignStreams) {
     ASSERT_EQ(szdd::Unpack(fillRef.data(), fillRef.size(), header, out), szdd::DecodeStatus::Ok);
     EXPECT_EQ(out, (Bytes{' ', ' ', ' ', ' ', '!'}));
 
+    // A stream that goes on past the stated length stops there, also inside a match.
+    Bytes longer = packed;
+    longer[10] = 39;
+    EXPECT_EQ(szdd::Unpack(longer.data(), longer.size(), header, out), szdd::DecodeStatus::LongerThanHeader);
+    EXPECT_EQ(out, Bytes(39, 'z'));
+    const Bytes overrun = {0x53, 0x5A, 0x44, 0x44, 0x88, 0xF0, 0x27, 0x33, 'A', 0, 1, 0, 0, 0, 0x00, 0x10, 0x00};
+    EXPECT_EQ(szdd::Unpack(overrun.data(), overrun.size(), header, out), szdd::DecodeStatus::LongerThanHeader);
+    EXPECT_EQ(out, Bytes(1, ' '));
+
     const Bytes cut(packed.begin(), packed.end() - 1);
     EXPECT_EQ(szdd::Unpack(cut.data(), cut.size(), header, out), szdd::DecodeStatus::TruncatedMatch);
     EXPECT_LT(out.size(), header.length);
