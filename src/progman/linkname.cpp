@@ -25,7 +25,11 @@ static int IsDeviceName(const char *name)
     for (const char *d : devices)
         if (strcmp(base, d) == 0)
             return 1;
-    return n == 4 && (memcmp(base, "com", 3) == 0 || memcmp(base, "lpt", 3) == 0) && base[3] >= '0' && base[3] <= '9';
+    // COM and LPT take a digit, or a superscript one, two or three (0xB9, 0xB2, 0xB3 in the
+    // Western code page), which Windows also opens as the port.
+    unsigned char last = (unsigned char)base[3];
+    int port = (last >= '0' && last <= '9') || last == 0xB9 || last == 0xB2 || last == 0xB3;
+    return n == 4 && (memcmp(base, "com", 3) == 0 || memcmp(base, "lpt", 3) == 0) && port;
 }
 
 int MakeLinkFileName(char *out, size_t cap, const char *name)

@@ -151,7 +151,8 @@ TEST(LinkName, SeparatorsAndWildcardsAreMappedDevicesAndEmptyNamesRefused)
     EXPECT_EQ("tab_here", LinkName("tab\there"));
     EXPECT_EQ("Net Tools", LinkName("Net Tools. . "));
     EXPECT_EQ("..x", LinkName("..x"));
-    for (const char *refused : {"", "..", ". .", "CON", "con.txt", "Nul ", "COM1", "lpt9.lnk", "CONOUT$", "aux .x"})
+    for (const char *refused : {"", "..", ". .", "CON", "con.txt", "Nul ", "COM1", "lpt9.lnk", "CONOUT$", "aux .x",
+                             "com\xb3", "LPT\xb9.txt"})
         EXPECT_EQ("<refused>", LinkName(refused)) << refused;
     for (const char *kept : {"CONSOLE", "COM", "COM10", "LPTX", "PRN2"})
         EXPECT_EQ(kept, LinkName(kept));
