@@ -100,6 +100,7 @@
 #define IDS_RESTART_NOT_REGISTERED  10107
 #define IDS_REMOVE_AT_RESTART       10108
 #define IDS_REMOVE_RESTART          10109
+#define IDS_RESTART_COMPLETES_INSTALL 10110
 
 /* String table, removal of a prior installation. */
 #define IDS_REMOVE_COMPLETE         10010

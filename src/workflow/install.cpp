@@ -246,6 +246,14 @@ int RunInstall(HWND mainWindow)
     LoadMessage(IDS_INSTALL_SUCCESS, text, sizeof text);
     LoadMessage(IDS_CONGRATULATIONS, title, sizeof title);
     WriteSetupLog(text);
+    if (restart) {
+        // Files in use are finished only at the restart: the user has to know to make one.
+        char note[MESSAGE_TEMPLATE_SIZE];
+        LoadMessage(IDS_RESTART_COMPLETES_INSTALL, note, sizeof note);
+        WriteSetupLog(note);
+        StrAppend(text, sizeof text, "\n");
+        StrAppend(text, sizeof text, note);
+    }
     if (!setupMode.silent)
         MessageBoxA(mainWindow, text, title, MB_OK);
     setupExitCode = restart ? EXIT_SETUP_RESTART : EXIT_SETUP_OK;

@@ -184,6 +184,8 @@ TEST(InUse, UpdatesAndRemovalFinishOnceTheFilesAreFree)
     EXPECT_RUN(update, 3010);
     EXPECT_TRUE(LogHas(update, help + " is in use: it will be replaced when Windows restarts.\r\n")) << update.log;
     EXPECT_TRUE(LogHas(update, "The old " + exe + " is in use: it will be deleted when Windows restarts.\r\n")) << update.log;
+    EXPECT_TRUE(LogHas(update, "Installation successful!\r\nFiles that were in use are replaced when Windows restarts:\r\n"
+                               "restart Windows to complete the installation.\r\n")) << update.log;
     RestartWindows();
     EXPECT_INSTALLED(dir, "Tarnwell");
     EXPECT_TRUE(ListFiles(dir, "~tw*.tmp").empty()) << Lines(ListFiles(dir));

@@ -364,6 +364,7 @@ const Message kMessages[] = {
     {10107, "Could not arrange for %1!s! to be finished when Windows restarts (%2!u!)"},
     {10108, "in use, removed when Windows restarts"},
     {10109, "Removal process complete.\nFiles that were in use will be removed\nwhen Windows restarts."},
+    {10110, "Files that were in use are replaced when Windows restarts:\nrestart Windows to complete the installation."},
 };
 
 // Keyed by number, so a define bound to the wrong number shows up as a wrong text.
