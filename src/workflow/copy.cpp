@@ -15,24 +15,38 @@
 
 int32_t lastCopiedDisk;
 
-HANDLE CreateFileBeside(const char *path, char *tempPath, size_t cap)
+int ClaimWorkingName(const char *path, char *name, size_t cap, WorkingNameClaim claim, void *context)
 {
     static unsigned serial;
     if (!serial)
         serial = GetTickCount() ^ (GetCurrentProcessId() << 4);
     for (int attempt = 0; attempt < 64; attempt++) {
-        if (!ComposeSiblingTempPath(tempPath, cap, path, serial++))
-            return INVALID_HANDLE_VALUE;
-        HANDLE h = CreateFileA(tempPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               NULL);
-        if (h != INVALID_HANDLE_VALUE)
-            return h;
+        if (!ComposeSiblingTempPath(name, cap, path, serial++)) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return 0;
+        }
+        if (claim(name, context))
+            return 1;
         DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
             break;
     }
-    tempPath[0] = '\0';
-    return INVALID_HANDLE_VALUE;
+    DWORD error = GetLastError();
+    name[0] = '\0';
+    SetLastError(error);
+    return 0;
+}
+
+static BOOL CreateNewFile(const char *name, void *handle)
+{
+    *(HANDLE *)handle = CreateFileA(name, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    return *(HANDLE *)handle != INVALID_HANDLE_VALUE;
+}
+
+HANDLE CreateFileBeside(const char *path, char *tempPath, size_t cap)
+{
+    HANDLE h = INVALID_HANDLE_VALUE;
+    return ClaimWorkingName(path, tempPath, cap, CreateNewFile, &h) ? h : INVALID_HANDLE_VALUE;
 }
 
 int PutFileInPlace(const char *tempPath, const char *path)

@@ -30,7 +30,7 @@ static int changeCount;
 static Change changes[JOURNAL_CAPACITY];
 
 static const char *const settingsLevels[3] = {VENDOR_KEY_PATH, PRODUCT_KEY_PATH, SETTINGS_KEY_PATH};
-static const char *const settingsNames[2] = {"Applets", "RawSock"};
+static const char *const settingsNames[2] = {SETTINGS_APPLETS, SETTINGS_RAWSOCK};
 static int settingsNoted;
 static int levelExisted[3];
 static SavedValue savedValues[2];

@@ -30,15 +30,15 @@ void WriteSettingsKey(void)
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, &key) != ERROR_SUCCESS)
         return;
     DWORD zero = 0;
-    RegSetValueExA(key, "Applets", 0, REG_DWORD, (const BYTE *)&zero, sizeof zero);
+    RegSetValueExA(key, SETTINGS_APPLETS, 0, REG_DWORD, (const BYTE *)&zero, sizeof zero);
     // An existing RawSock of 2 to 4 bytes is kept: the test is on the size alone.
     DWORD rawSock = 0;
     DWORD type = 0;
     DWORD size = sizeof rawSock;
-    LONG status = RegQueryValueExA(key, "RawSock", NULL, &type, (BYTE *)&rawSock, &size);
+    LONG status = RegQueryValueExA(key, SETTINGS_RAWSOCK, NULL, &type, (BYTE *)&rawSock, &size);
     if (status != ERROR_SUCCESS || size < 2) {
         rawSock = 0;
-        RegSetValueExA(key, "RawSock", 0, REG_DWORD, (const BYTE *)&rawSock, sizeof rawSock);
+        RegSetValueExA(key, SETTINGS_RAWSOCK, 0, REG_DWORD, (const BYTE *)&rawSock, sizeof rawSock);
     }
     RegCloseKey(key);
 }

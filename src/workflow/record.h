@@ -10,6 +10,9 @@
 #define VENDOR_KEY_PATH "Software\\Ardenfel"
 #define PRODUCT_KEY_PATH VENDOR_KEY_PATH "\\Tarnwell"
 #define SETTINGS_KEY_PATH PRODUCT_KEY_PATH "\\Settings"
+// The values the install writes there.
+#define SETTINGS_APPLETS "Applets"
+#define SETTINGS_RAWSOCK "RawSock"
 
 // Reads key of the product's WIN.INI section through a 256-character buffer (a longer value
 // comes back cut to 255) into out; the default is copied when the key is absent. Returns the

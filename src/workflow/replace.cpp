@@ -4,27 +4,19 @@
 #include <windows.h>
 
 #include "../support/strbuf.h"
+#include "copy.h"
 #include "copypaths.h"
 #include "journal.h"
+
+static BOOL MoveOnto(const char *name, void *path)
+{
+    return MoveFileA((const char *)path, name);
+}
 
 // Renames path to a free working name beside it, which goes to kept. 0 when it cannot.
 static int MoveAside(const char *path, char *kept, size_t cap)
 {
-    static unsigned serial;
-    if (!serial)
-        serial = (GetTickCount() << 3) ^ GetCurrentProcessId();
-    for (int attempt = 0; attempt < 64; attempt++) {
-        if (!ComposeSiblingTempPath(kept, cap, path, serial++)) {
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
-            return 0;
-        }
-        if (MoveFileA(path, kept))
-            return 1;
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            return 0;
-    }
-    return 0;
+    return ClaimWorkingName(path, kept, cap, MoveOnto, (void *)path);
 }
 
 int ReplaceTarget(const char *workingPath, const char *targetPath)
