@@ -125,15 +125,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         HANDLE original = (HANDLE)(ULONG_PTR)args.originalProcess;
         WaitForSingleObject(original, 30000);
         CloseHandle(original);
-    } else {
+    }
+    // One run at a time; a killed install is undone before anything is removed.
+    if (!BeginRun())
+        return EXIT_SETUP_BUSY;
+    if (!args.relocated) {
         char dir[UNINSTALL_DIR_SIZE];
         if (args.programDir[0])
             StrCopy(dir, sizeof dir, args.programDir);
         else
             ReadRecordValue("DIR", "", dir, sizeof dir);
-        if (StartRelocatedCopy(tail, dir))
+        // The copy waits for this process to end before it takes the lock.
+        if (StartRelocatedCopy(tail, dir)) {
+            EndRun();
             return EXIT_SETUP_OK;
+        }
         // No copy: remove in place; this program and its directory then stay behind.
     }
-    return Uninstall(&args);
+    int result = Uninstall(&args);
+    EndRun();
+    return result;
 }

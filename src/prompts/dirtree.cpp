@@ -6,32 +6,39 @@
 #include "../resources/resource.h"
 #include "../support/format.h"
 #include "../support/messages.h"
+#include "../support/unattended.h"
 #include "../workflow/journal.h"
 #include "paths.h"
 
 #define DIRTREE_TEXT_SIZE 256
 
-// A directory made here goes into the journal, so that an install that fails removes it
-// again; one the journal has no room for is not kept. An existing entry counts only when it
-// is a directory: a file of that name would have the install copy into a path that cannot exist.
+// A directory made here goes into the journal before it is made, so that an install that
+// fails (or is killed) removes it again; one the journal cannot record is not made. An
+// existing entry counts only when it is a directory: a file of that name would have the
+// install copy into a path that cannot exist.
 static int CreateOneDirectory(const char *path, DWORD *error)
 {
-    if (CreateDirectoryA(path, NULL)) {
-        if (JournalDirectoryCreated(path))
-            return 1;
-        RemoveDirectoryA(path);
+    DWORD attrs = GetFileAttributesA(path);
+    if (attrs != INVALID_FILE_ATTRIBUTES) {
+        *error = ERROR_ALREADY_EXISTS;
+        return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    if (!JournalDirectoryCreated(path)) {
         *error = ERROR_NOT_ENOUGH_MEMORY;
         return 0;
     }
+    if (CreateDirectoryA(path, NULL))
+        return 1;
     *error = GetLastError();
+    JournalNotMade();
     if (*error != ERROR_ALREADY_EXISTS)
         return 0;
-    DWORD attrs = GetFileAttributesA(path);
+    attrs = GetFileAttributesA(path);
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The box of a failed level: no owner, shown in every mode and not logged, so that a failure
-// during a silent install is still seen.
+// during a silent install is still seen; unanswered in a silent run, it closes itself.
 static void ReportCreationFailure(const char *path, DWORD error)
 {
     char buffer[DIRTREE_TEXT_SIZE];
@@ -40,7 +47,7 @@ static void ReportCreationFailure(const char *path, DWORD error)
     // A fallback text has no inserts, so expanding it unconditionally leaves it as it is.
     FormatMessageText(text, sizeof text, buffer, path, (unsigned)error);
     LoadMessage(IDS_INSTALL_CAPTION, buffer, sizeof buffer);
-    MessageBoxA(NULL, text, buffer, MB_OK | MB_ICONERROR);
+    PromptBox(NULL, text, buffer, MB_OK | MB_ICONERROR);
 }
 
 int CreateDirectoryTree(char *path)

@@ -6,6 +6,7 @@
 #include "../resources/resource.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../support/unattended.h"
 #include "getdir.h"
 #include "paths.h"
 
@@ -36,7 +37,7 @@ static void ReportTooLong(HWND owner, const char *fileName)
     char text[PROMPT_TEXT_SIZE];
     ComposeMessage(text, sizeof text, IDS_SOURCE_TOO_LONG, (unsigned)LongestSearchDirectory(SOURCE_PATH_SIZE, fileName));
     WriteSetupLog(text);
-    MessageBoxA(owner, text, promptTitle, MB_OK | MB_ICONERROR);
+    PromptBox(owner, text, promptTitle, MB_OK | MB_ICONERROR);
 }
 
 int LocateSource(HINSTANCE instance, HWND owner, char *sourceDir, const char *fileName)
@@ -57,8 +58,13 @@ int LocateSource(HINSTANCE instance, HWND owner, char *sourceDir, const char *fi
             return 1;
         }
         // The prompt starts with the directory just searched. When DLG_GETDIR cannot be
-        // created (-1) no answer will ever come: end as on Cancel.
-        if (PromptForDirectory(owner, instance, prompt, work, work) <= 0)
+        // created (-1) no answer will ever come: end as on Cancel. A silent run that gets no
+        // answer within the time limit ends the same way.
+        if (SilentPromptSkipped(prompt))
+            return 0;
+        SilentPromptBegin();
+        int answer = PromptForDirectory(owner, instance, prompt, work, work);
+        if (SilentPromptEnd(prompt) || answer <= 0)
             return 0;
         usable = PrepareSearchDirectory(work, sizeof work, fileName, &base);
     }

@@ -102,6 +102,13 @@
 #define IDS_REMOVE_RESTART          10109
 #define IDS_RESTART_COMPLETES_INSTALL 10110
 
+/* String table, runs that were killed, runs at the same time, prompts nobody answers. */
+#define IDS_INTERRUPTED_UNDONE      10111
+#define IDS_INTERRUPTED_FINISHED    10112
+#define IDS_JOURNAL_ENTRY_REFUSED   10113
+#define IDS_ANOTHER_RUN             10114
+#define IDS_PROMPT_UNANSWERED       10115
+
 /* String table, removal of a prior installation. */
 #define IDS_REMOVE_COMPLETE         10010
 #define IDS_REMOVE_CAPTION          10011

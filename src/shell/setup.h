@@ -18,10 +18,19 @@ extern HWND progressDialog;
 #define EXIT_SETUP_FAILED 1603
 // Succeeded, but files in use are finished when Windows restarts.
 #define EXIT_SETUP_RESTART 3010
+// Another run of the setup or the uninstaller is in progress: nothing was done.
+#define EXIT_SETUP_BUSY 1618
 extern int setupExitCode;
 
 // The entry routine: start-up, message loop, exit code.
 int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *commandLine, int showCommand);
+
+// Start of a run of the setup or the uninstaller: takes the lock that allows one run at a time
+// and undoes (or finishes) the run that a kill interrupted. 0 when another run holds the lock:
+// that is reported (shown unless silent), and the caller ends with EXIT_SETUP_BUSY.
+int BeginRun(void);
+// Releases the lock; every run that BeginRun started calls it before it ends.
+void EndRun(void);
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

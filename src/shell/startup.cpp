@@ -74,6 +74,12 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
         return EXIT_SETUP_FAILED;
     }
 
+    // Before the first question, in every mode.
+    if (!BeginRun()) {
+        DestroyWindow(mainWindow);
+        return EXIT_SETUP_BUSY;
+    }
+
     setupMode = ApplySilentDefault(setupMode);
     ShowWindow(mainWindow, setupMode.silent ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
     PostMessageA(mainWindow, WM_COMMAND, IDM_START, 0);
@@ -85,6 +91,7 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    EndRun();
     // The main window always quits with 0; what the workflow achieved is the exit code.
     return setupExitCode;
 }

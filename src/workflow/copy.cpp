@@ -7,59 +7,14 @@
 #include "../shell/setup.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../support/unattended.h"
 #include "copypaths.h"
+#include "filechange.h"
 #include "integrity.h"
 #include "journal.h"
 #include "progress.h"
-#include "replace.h"
 
 int32_t lastCopiedDisk;
-
-int ClaimWorkingName(const char *path, char *name, size_t cap, WorkingNameClaim claim, void *context)
-{
-    static unsigned serial;
-    if (!serial)
-        serial = GetTickCount() ^ (GetCurrentProcessId() << 4);
-    for (int attempt = 0; attempt < 64; attempt++) {
-        if (!ComposeSiblingTempPath(name, cap, path, serial++)) {
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
-            return 0;
-        }
-        if (claim(name, context))
-            return 1;
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            break;
-    }
-    DWORD error = GetLastError();
-    name[0] = '\0';
-    SetLastError(error);
-    return 0;
-}
-
-static BOOL CreateNewFile(const char *name, void *handle)
-{
-    *(HANDLE *)handle = CreateFileA(name, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    return *(HANDLE *)handle != INVALID_HANDLE_VALUE;
-}
-
-HANDLE CreateFileBeside(const char *path, char *tempPath, size_t cap)
-{
-    HANDLE h = INVALID_HANDLE_VALUE;
-    return ClaimWorkingName(path, tempPath, cap, CreateNewFile, &h) ? h : INVALID_HANDLE_VALUE;
-}
-
-int PutFileInPlace(const char *tempPath, const char *path)
-{
-    if (MoveFileExA(tempPath, path, MOVEFILE_REPLACE_EXISTING))
-        return 1;
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return 0;
-    // Windows 95 has no MoveFileEx: the old file has to go first.
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(path))
-        return 0;
-    return MoveFileA(tempPath, path) != 0;
-}
 
 // An existing target must be a file that may be replaced; a missing one is made later. One
 // that another program holds is found out when it is renamed, after the expansion, so that
@@ -206,7 +161,8 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
                 entry->status |= FILE_COPIED;
                 return 0;
             }
-            // The disk prompt is shown in silent mode too: without the file nothing can go on.
+            // The disk prompt is shown in silent mode too: without the file nothing can go on;
+            // nobody answering it within the time limit is a Cancel.
             // A target that cannot be written (a directory that turned read-only) nobody at an
             // unattended run can free: the row is given up at once instead of waiting for ever.
             char prompt[MESSAGE_TEMPLATE_SIZE];
@@ -215,12 +171,12 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
                 if (setupMode.silent)
                     break;
                 ComposeMessage(prompt, sizeof prompt, IDS_TARGET_OPEN_FAILED, entry->targetName);
-                answer = MessageBoxA(owner, prompt, NULL, MB_RETRYCANCEL);
+                answer = PromptBox(owner, prompt, NULL, MB_RETRYCANCEL);
             } else {
                 ComposeMessage(prompt, sizeof prompt, IDS_INSERT_DISK, (unsigned)entry->diskNumber,
                                entry->sourceName);
                 UINT buttons = entry->diskNumber != lastCopiedDisk ? MB_OKCANCEL : MB_RETRYCANCEL;
-                answer = MessageBoxA(owner, prompt, diskCaption, buttons);
+                answer = PromptBox(owner, prompt, diskCaption, buttons);
             }
             if (answer != IDRETRY && answer != IDOK)
                 break;

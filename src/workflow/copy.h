@@ -31,15 +31,4 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
 // CRC-32 is a failed one (EXPAND_FAILED) and the target stays as it was.
 int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *record = NULL);
 
-// Takes a working name beside path: claim is tried on free names (a serial seeded once per
-// process) until it succeeds (1, the name in name) or fails for another reason than the
-// name being taken (0, name empty, the claim's error kept).
-typedef BOOL (*WorkingNameClaim)(const char *name, void *context);
-int ClaimWorkingName(const char *path, char *name, size_t cap, WorkingNameClaim claim, void *context);
-// Creates a new, empty working file beside path and returns its handle (INVALID_HANDLE_VALUE
-// when none can be made); its name goes to tempPath.
-HANDLE CreateFileBeside(const char *path, char *tempPath, size_t cap);
-// Moves the finished working file onto path, replacing what is there. 1 on success.
-int PutFileInPlace(const char *tempPath, const char *path);
-
 #endif

@@ -8,6 +8,7 @@
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "copy.h"
+#include "filechange.h"
 #include "copypaths.h"
 #include "integrity.h"
 #include "payloadtable.h"

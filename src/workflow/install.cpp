@@ -16,6 +16,7 @@
 #include "../shell/setup.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../support/unattended.h"
 #include "copy.h"
 #include "extract.h"
 #include "journal.h"
@@ -35,11 +36,12 @@ static void LogCreationFailure(const char *dir, char *text, size_t cap)
     WriteSetupLog(text);
 }
 
-// Ends a failed or cancelled install: what it changed so far is put back first.
+// Ends a failed or cancelled install: what it changed so far is put back first. A silent run
+// whose prompt nobody answered has failed, whatever the prompt's answer stands for.
 static int Fail(int exitCode)
 {
     JournalUndo();
-    setupExitCode = exitCode;
+    setupExitCode = promptUnanswered ? EXIT_SETUP_FAILED : exitCode;
     return 0;
 }
 
@@ -77,7 +79,7 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
         if (ReadRecordValue("DEFDIR", dataDir, recorded, sizeof recorded))
             StrCopy(dataDir, DIR_SIZE, recorded);
         if (setupMode.silent) {
-            if (!CreateDirectoryTree(dataDir)) {
+            if (!JournalRoot(dataDir) || !CreateDirectoryTree(dataDir)) {
                 LogCreationFailure(dataDir, text, sizeof text);
                 return 0;
             }
@@ -88,7 +90,7 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
             while (PromptForDirectory(mainWindow, moduleInstance,
                                       "Please enter your preferred local data directory:", programDir, answer)) {
                 StrCopy(dataDir, DIR_SIZE, answer);
-                if (CreateDirectoryTree(dataDir))
+                if (JournalRoot(dataDir) && CreateDirectoryTree(dataDir))
                     break;
                 LogCreationFailure(dataDir, text, sizeof text);
                 MessageBoxA(mainWindow, text, caption, MB_ICONERROR);
@@ -204,7 +206,7 @@ int RunInstall(HWND mainWindow)
         ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_NO_DESTINATION);
         return Fail(EXIT_SETUP_CANCELLED);
     }
-    if (!CreateDirectoryTree(programDir)) {
+    if (!JournalRoot(programDir) || !CreateDirectoryTree(programDir)) {
         LogCreationFailure(programDir, text, sizeof text);
         return Fail(EXIT_SETUP_FAILED);
     }
@@ -214,7 +216,8 @@ int RunInstall(HWND mainWindow)
     if (!SettleDataDir(mainWindow, caption, programDir, dataDir))
         return Fail(EXIT_SETUP_FAILED);
 
-    JournalSettingsKeyBefore();
+    if (!JournalSettingsKeyBefore())
+        return Fail(EXIT_SETUP_FAILED);
     WriteSettingsKey();
     PumpMessages();
 
@@ -238,6 +241,12 @@ int RunInstall(HWND mainWindow)
         return Fail(cancelled || groupCancelled ? EXIT_SETUP_CANCELLED : EXIT_SETUP_FAILED);
     }
 
+    // The record as it was goes into the journal first: a run killed before its commit mark
+    // takes its own record away again.
+    if (!JournalRecordBefore()) {
+        ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_INSTALL_FAILED);
+        return Fail(EXIT_SETUP_FAILED);
+    }
     WriteUninstallEntry(programDir, dataDir, m->groupName);
     WriteProfileRecord(programDir, dataDir, m->groupName);
     int restart = JournalCommit();

@@ -1,39 +1,55 @@
-// The journal of one install's changes, and how they are undone or finished.
+// The journal of one install's changes: written ahead of each change, then undone or finished,
+// in the same run or, after a kill, at the next start.
 #include "journal.h"
 
 #include <windows.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "../resources/resource.h"
+#include "../shell/manifest.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
-#include "copy.h"
+#include "filechange.h"
+#include "journalfile.h"
 #include "record.h"
 
-enum ChangeKind { CHANGE_DIRECTORY, CHANGE_FILE_CREATED, CHANGE_FILE_REPLACED, CHANGE_PENDING };
+#define JOURNAL_FILE_NAME "tarnwell.jnl"
+#define JOURNAL_ROOTS 8
+// Room for a value list: half a line, as hex.
+#define SNAPSHOT_SIZE (JOURNAL_LINE_SIZE / 2 - 64)
+// The type that marks a value that could not be read: it is left as it is.
+#define VALUE_UNKNOWN 0xFFFFFFFFu
+// A journal larger than this is no journal of this setup's.
+#define JOURNAL_MAX_FILE (4u << 20)
+// A change read back that lies outside the run's directories: kept in its place, never acted on.
+#define JOURNAL_REFUSED '-'
 
 struct Change {
-    int kind;
+    char kind;
     char path[MAX_PATH];
     char aside[MAX_PATH];  // the kept old file, or the waiting new one
 };
 
-// A value of the settings key as it was: had is 1 when present, -1 when it could not be kept.
-struct SavedValue {
-    int had;
-    DWORD type, size;
-    BYTE *data;
+// A registry key or WIN.INI section as it was: noted, whether it was there, its contents.
+struct Snapshot {
+    int noted;
+    char had[4];  // "1"/"0"; for the settings key one digit per level
+    unsigned char *list;
+    size_t size;
 };
 
 static int recording;
 static int changeCount;
 static Change changes[JOURNAL_CAPACITY];
+static int rootCount;
+static char roots[JOURNAL_ROOTS][MAX_PATH];
+static Snapshot settingsBefore, profileBefore, uninstallBefore;
+static HANDLE journalFile = INVALID_HANDLE_VALUE;
+static char line[JOURNAL_LINE_SIZE];
 
 static const char *const settingsLevels[3] = {VENDOR_KEY_PATH, PRODUCT_KEY_PATH, SETTINGS_KEY_PATH};
 static const char *const settingsNames[2] = {SETTINGS_APPLETS, SETTINGS_RAWSOCK};
-static int settingsNoted;
-static int levelExisted[3];
-static SavedValue savedValues[2];
 
 static void LogPathError(unsigned message, const char *path, DWORD error)
 {
@@ -49,20 +65,55 @@ static void LogPath(unsigned message, const char *path)
     WriteSetupLog(text);
 }
 
-static void ForgetSettings(void)
+// The journal's fixed place, which any later run finds without the installation record.
+static int JournalPath(char *out, size_t cap)
 {
-    for (int i = 0; i < 2; i++) {
-        free(savedValues[i].data);
-        savedValues[i].data = NULL;
-        savedValues[i].had = 0;
-    }
-    settingsNoted = 0;
+    UINT n = GetWindowsDirectoryA(out, (UINT)cap);
+    return n > 0 && n < cap && EnsureTrailingBackslash(out, cap) && StrAppend(out, cap, JOURNAL_FILE_NAME);
 }
 
-static void Forget(void)
+static void ForgetSnapshot(Snapshot *s)
 {
+    free(s->list);
+    memset(s, 0, sizeof *s);
+}
+
+// Forgets the run and deletes its journal file: the one this run wrote, or with deleteFound
+// the one found at the start.
+static void Forget(int deleteFound = 0)
+{
+    int ours = journalFile != INVALID_HANDLE_VALUE;
+    if (ours) {
+        CloseHandle(journalFile);
+        journalFile = INVALID_HANDLE_VALUE;
+    }
+    char path[MAX_PATH];
+    if ((ours || deleteFound) && JournalPath(path, sizeof path))
+        DeleteFileA(path);
     changeCount = 0;
-    ForgetSettings();
+    rootCount = 0;
+    ForgetSnapshot(&settingsBefore);
+    ForgetSnapshot(&profileBefore);
+    ForgetSnapshot(&uninstallBefore);
+}
+
+// Appends one entry to the journal file and flushes it to the disk; the file is made with
+// the run's first entry. 0 when that cannot be done.
+static int WriteEntry(char kind, const char *field1, const char *field2)
+{
+    if (journalFile == INVALID_HANDLE_VALUE) {
+        char path[MAX_PATH];
+        if (!JournalPath(path, sizeof path))
+            return 0;
+        journalFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL);
+        if (journalFile == INVALID_HANDLE_VALUE)
+            return 0;
+    }
+    size_t n = FormatJournalEntry(line, sizeof line, kind, field1, field2);
+    DWORD written = 0;
+    return n && WriteFile(journalFile, line, (DWORD)n, &written, NULL) && written == n &&
+           FlushFileBuffers(journalFile);
 }
 
 void JournalBegin(void)
@@ -76,11 +127,11 @@ int JournalHasRoom(void)
     return !recording || changeCount < JOURNAL_CAPACITY;
 }
 
-// Deletes a kept old file; one still in use (a running program can be renamed, not deleted)
-// goes at the next restart. 1 when that is what happened.
+// Deletes a kept old file; one still in use (a running program) goes at the next restart.
+// 1 when that is what happened.
 static int DeleteKeptFile(const char *path, const char *kept)
 {
-    if (DeleteFileA(kept))
+    if (DeleteFileA(kept) || GetLastError() == ERROR_FILE_NOT_FOUND)
         return 0;
     if (!MoveFileExA(kept, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) {
         LogPathError(IDS_RESTART_NOT_REGISTERED, kept, GetLastError());
@@ -101,15 +152,8 @@ static int RegisterReplacement(const char *path, const char *working)
     return 1;
 }
 
-static int Record(int kind, const char *path, const char *aside)
+static int Remember(char kind, const char *path, const char *aside)
 {
-    if (!recording) {
-        if (kind == CHANGE_FILE_REPLACED)
-            DeleteKeptFile(path, aside);
-        else if (kind == CHANGE_PENDING)
-            RegisterReplacement(path, aside);
-        return 1;
-    }
     if (changeCount >= JOURNAL_CAPACITY)
         return 0;
     Change *c = &changes[changeCount];
@@ -120,63 +164,252 @@ static int Record(int kind, const char *path, const char *aside)
     return 1;
 }
 
+static int Record(char kind, const char *path, const char *aside)
+{
+    if (!recording) {
+        if (kind == JOURNAL_FILE_REPLACED)
+            DeleteKeptFile(path, aside);
+        else if (kind == JOURNAL_PENDING)
+            RegisterReplacement(path, aside);
+        return 1;
+    }
+    if (!Remember(kind, path, aside))
+        return 0;
+    if (!WriteEntry(kind, path, aside ? aside : "")) {
+        changeCount--;
+        return 0;
+    }
+    return 1;
+}
+
+int JournalRoot(const char *dir)
+{
+    if (!recording)
+        return 1;
+    char root[MAX_PATH];
+    if (!StrCopy(root, sizeof root, dir))
+        return 0;
+    StripTrailingBackslash(root);
+    for (int i = 0; i < rootCount; i++)
+        if (StrEqualNoCase(roots[i], root))
+            return 1;
+    if (rootCount >= JOURNAL_ROOTS || !WriteEntry(JOURNAL_ROOT, root, ""))
+        return 0;
+    StrCopy(roots[rootCount++], MAX_PATH, root);
+    return 1;
+}
+
 int JournalDirectoryCreated(const char *path)
 {
-    return Record(CHANGE_DIRECTORY, path, NULL);
+    return Record(JOURNAL_DIRECTORY, path, NULL);
 }
 
 int JournalFileCreated(const char *path)
 {
-    return Record(CHANGE_FILE_CREATED, path, NULL);
+    return Record(JOURNAL_FILE_CREATED, path, NULL);
 }
 
 int JournalFileReplaced(const char *path, const char *kept)
 {
-    return Record(CHANGE_FILE_REPLACED, path, kept);
+    return Record(JOURNAL_FILE_REPLACED, path, kept);
 }
 
 int JournalReplacementPending(const char *path, const char *working)
 {
-    return Record(CHANGE_PENDING, path, working);
+    return Record(JOURNAL_PENDING, path, working);
 }
 
-static void SaveValue(HKEY key, const char *name, SavedValue *v)
+void JournalNotMade(void)
 {
-    DWORD size = 0;
-    LONG status = RegQueryValueExA(key, name, NULL, &v->type, NULL, &size);
-    if (status != ERROR_SUCCESS) {
-        v->had = status == ERROR_FILE_NOT_FOUND ? 0 : -1;
+    if (!recording || changeCount == 0)
         return;
-    }
-    v->data = (BYTE *)malloc(size ? size : 1);
-    v->size = size;
-    v->had = v->data && RegQueryValueExA(key, name, NULL, &v->type, v->data, &v->size) == ERROR_SUCCESS ? 1 : -1;
+    changeCount--;
+    // Not flushed in time, the entry stays: its undo then finds nothing changed.
+    WriteEntry(JOURNAL_NOT_MADE, changes[changeCount].path, "");
 }
 
-void JournalSettingsKeyBefore(void)
+// Writes the snapshot's entry; 0 when it cannot be recorded.
+static int WriteSnapshot(char kind, Snapshot *s)
+{
+    char *hex = (char *)malloc(2 * s->size + 1);
+    int done = hex && HexEncode(hex, 2 * s->size + 1, s->list, s->size) && WriteEntry(kind, s->had, hex);
+    free(hex);
+    s->noted = done;
+    return done;
+}
+
+static int StartSnapshot(Snapshot *s)
+{
+    ForgetSnapshot(s);
+    s->list = (unsigned char *)malloc(SNAPSHOT_SIZE);
+    return s->list != NULL;
+}
+
+// Adds the value name of key to the list; one that cannot be read is listed as unknown.
+static int SnapshotValue(Snapshot *s, HKEY key, const char *name)
+{
+    DWORD type = 0, size = 0;
+    LONG status = RegQueryValueExA(key, name, NULL, &type, NULL, &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return 1;
+    BYTE *data = status == ERROR_SUCCESS ? (BYTE *)malloc(size ? size : 1) : NULL;
+    if (!data || RegQueryValueExA(key, name, NULL, &type, data, &size) != ERROR_SUCCESS) {
+        type = VALUE_UNKNOWN;
+        size = 0;
+    }
+    int added = AppendJournalValue(s->list, SNAPSHOT_SIZE, &s->size, name, type, data, size);
+    free(data);
+    return added;
+}
+
+int JournalSettingsKeyBefore(void)
 {
     if (!recording)
-        return;
-    ForgetSettings();
-    settingsNoted = 1;
+        return 1;
+    Snapshot *s = &settingsBefore;
+    if (!StartSnapshot(s))
+        return 0;
+    int listed = 1;
     for (int i = 0; i < 3; i++) {
         HKEY key;
-        levelExisted[i] = RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsLevels[i], 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (!levelExisted[i])
+        int existed = RegOpenKeyExA(HKEY_LOCAL_MACHINE, settingsLevels[i], 0, KEY_READ, &key) == ERROR_SUCCESS;
+        s->had[i] = existed ? '1' : '0';
+        if (!existed)
             continue;
         if (i == 2)
             for (int j = 0; j < 2; j++)
-                SaveValue(key, settingsNames[j], &savedValues[j]);
+                listed = listed && SnapshotValue(s, key, settingsNames[j]);
         RegCloseKey(key);
     }
+    return listed && WriteSnapshot(JOURNAL_SETTINGS, s);
+}
+
+int JournalRecordBefore(void)
+{
+    if (!recording)
+        return 1;
+    Snapshot *p = &profileBefore, *u = &uninstallBefore;
+    if (!StartSnapshot(p) || !StartSnapshot(u))
+        return 0;
+    // The section as "key=value" strings, each closed by a zero byte.
+    DWORD n = GetProfileSectionA(installManifest.productName, (char *)p->list, SNAPSHOT_SIZE);
+    if (n >= SNAPSHOT_SIZE - 2)
+        return 0;
+    p->size = n;
+    p->had[0] = n > 0 ? '1' : '0';
+
+    char path[2 * MANIFEST_TEXT_SIZE];
+    HKEY key;
+    int listed = UninstallKeyPath(path, sizeof path);
+    u->had[0] = '0';
+    if (listed && RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        u->had[0] = '1';
+        char name[256];
+        for (DWORD i = 0; listed; i++) {
+            DWORD length = sizeof name;
+            LONG status = RegEnumValueA(key, i, name, &length, NULL, NULL, NULL, NULL);
+            if (status == ERROR_NO_MORE_ITEMS)
+                break;
+            listed = status == ERROR_SUCCESS && SnapshotValue(u, key, name);
+        }
+        RegCloseKey(key);
+    }
+    return listed && WriteSnapshot(JOURNAL_PROFILE, p) && WriteSnapshot(JOURNAL_UNINSTALL, u);
+}
+
+int ReplaceTarget(const char *workingPath, const char *targetPath)
+{
+    if (!JournalHasRoom()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return REPLACE_FAILED;
+    }
+    DWORD attrs = GetFileAttributesA(targetPath);
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        if (!JournalFileCreated(targetPath)) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return REPLACE_FAILED;
+        }
+        if (!MoveFileA(workingPath, targetPath)) {
+            DWORD error = GetLastError();
+            JournalNotMade();
+            SetLastError(error);
+            return REPLACE_FAILED;
+        }
+        return REPLACE_DONE;
+    }
+    int inUseCandidate = !(attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    char kept[MAX_PATH];
+    if (!KeepFileBeside(targetPath, kept, sizeof kept)) {
+        DWORD error = GetLastError();
+        int inUse = (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && inUseCandidate;
+        SetLastError(error);
+        return inUse ? REPLACE_IN_USE : REPLACE_FAILED;
+    }
+    if (recording && !JournalFileReplaced(targetPath, kept)) {
+        DeleteFileA(kept);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return REPLACE_FAILED;
+    }
+    if (!PutFileInPlace(workingPath, targetPath)) {
+        DWORD error = GetLastError();
+        JournalNotMade();
+        DeleteFileA(kept);
+        int inUse = (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && inUseCandidate;
+        SetLastError(error);
+        return inUse ? REPLACE_IN_USE : REPLACE_FAILED;
+    }
+    if (!recording)
+        DeleteKeptFile(targetPath, kept);
+    return REPLACE_DONE;
+}
+
+// The second half of a commit: the kept old files go, the pending replacements are registered.
+static int Finish(void)
+{
+    int restart = 0;
+    for (int i = 0; i < changeCount; i++) {
+        const Change *c = &changes[i];
+        if (c->kind == JOURNAL_FILE_REPLACED)
+            restart |= DeleteKeptFile(c->path, c->aside);
+        else if (c->kind == JOURNAL_PENDING)
+            restart |= RegisterReplacement(c->path, c->aside);
+    }
+    return restart;
+}
+
+int JournalCommit(void)
+{
+    // Without the mark on disk a kill from here on would undo a finished install, so the
+    // mark is written before anything is deleted; a run that cannot write it still finishes.
+    if (recording && journalFile != INVALID_HANDLE_VALUE)
+        WriteEntry(JOURNAL_COMMIT, "", "");
+    int restart = Finish();
+    Forget();
+    recording = 0;
+    return restart;
+}
+
+static LONG SetValue(HKEY key, const JournalValue *v)
+{
+    return RegSetValueExA(key, v->name, 0, v->type, v->data, v->size);
+}
+
+// Finds name in a snapshot's list; 0 when it is not there.
+static int FindValue(const Snapshot *s, const char *name, JournalValue *v)
+{
+    size_t pos = 0;
+    while (NextJournalValue(s->list, s->size, &pos, v))
+        if (StrEqualNoCase(v->name, name))
+            return 1;
+    return 0;
 }
 
 // Deletes the levels of the settings key that the run created, deepest first, or puts its
 // values back when it was there before.
-static void UndoSettings(void)
+static void UndoSettings(const Snapshot *s)
 {
-    if (!levelExisted[2]) {
-        for (int i = 2; i >= 0 && !levelExisted[i]; i--) {
+    if (s->had[2] != '1') {
+        for (int i = 2; i >= 0 && s->had[i] != '1'; i--) {
             LONG status = RegDeleteKeyA(HKEY_LOCAL_MACHINE, settingsLevels[i]);
             if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
                 LogPathError(IDS_UNDO_FAILED, settingsLevels[i], (DWORD)status);
@@ -190,11 +423,11 @@ static void UndoSettings(void)
         return;
     }
     for (int j = 0; j < 2; j++) {
-        const SavedValue *v = &savedValues[j];
-        if (v->had > 0)
-            status = RegSetValueExA(key, settingsNames[j], 0, v->type, v->data, v->size);
-        else if (v->had == 0)
+        JournalValue v;
+        if (!FindValue(s, settingsNames[j], &v))
             status = RegDeleteValueA(key, settingsNames[j]);
+        else if (v.type != VALUE_UNKNOWN)
+            status = SetValue(key, &v);
         else
             status = ERROR_NOT_ENOUGH_MEMORY;
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
@@ -206,19 +439,47 @@ static void UndoSettings(void)
     RegCloseKey(key);
 }
 
-int JournalCommit(void)
+// Puts the WIN.INI section back as it was, or deletes it.
+static void UndoProfile(const Snapshot *s)
 {
-    int restart = 0;
-    for (int i = 0; i < changeCount; i++) {
-        const Change *c = &changes[i];
-        if (c->kind == CHANGE_FILE_REPLACED)
-            restart |= DeleteKeptFile(c->path, c->aside);
-        else if (c->kind == CHANGE_PENDING)
-            restart |= RegisterReplacement(c->path, c->aside);
+    const char *section = installManifest.productName;
+    WriteProfileStringA(section, NULL, NULL);
+    if (s->had[0] != '1')
+        return;
+    const char *p = (const char *)s->list;
+    const char *end = p + s->size;
+    while (p < end && *p) {
+        const char *stop = (const char *)memchr(p, '\0', (size_t)(end - p));
+        if (!stop)
+            break;
+        char pair[RECORD_VALUE_SIZE * 2];
+        char *eq;
+        if (StrCopy(pair, sizeof pair, p) && (eq = strchr(pair, '=')) != NULL) {
+            *eq = '\0';
+            WriteProfileStringA(section, pair, eq + 1);
+        }
+        p = stop + 1;
     }
-    Forget();
-    recording = 0;
-    return restart;
+}
+
+// Puts the uninstall entry back as it was, or deletes it.
+static void UndoUninstallEntry(const Snapshot *s)
+{
+    char path[2 * MANIFEST_TEXT_SIZE];
+    if (!UninstallKeyPath(path, sizeof path))
+        return;
+    LONG status = RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        LogPathError(IDS_UNDO_FAILED, path, (DWORD)status);
+    HKEY key;
+    if (s->had[0] != '1' || RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
+        return;
+    size_t pos = 0;
+    JournalValue v;
+    while (NextJournalValue(s->list, s->size, &pos, &v))
+        if (v.type != VALUE_UNKNOWN)
+            SetValue(key, &v);
+    RegCloseKey(key);
 }
 
 // Puts one change back; 0 (with the error code) when it could not be.
@@ -226,34 +487,49 @@ static int UndoChange(const Change *c, DWORD *error)
 {
     BOOL done = TRUE;
     switch (c->kind) {
-    case CHANGE_DIRECTORY:
-        done = RemoveDirectoryA(c->path);
+    case JOURNAL_DIRECTORY:
+        done = RemoveDirectoryA(c->path) || GetLastError() == ERROR_FILE_NOT_FOUND;
         break;
-    case CHANGE_FILE_CREATED:
-        done = DeleteFileA(c->path);
+    case JOURNAL_FILE_CREATED:
+        done = DeleteFileA(c->path) || GetLastError() == ERROR_FILE_NOT_FOUND;
         break;
-    case CHANGE_FILE_REPLACED:
+    case JOURNAL_FILE_REPLACED:
+        // A kept file that is not there was never made: the target is still the old one.
         // When the old file cannot go back it stays under its working name: never lost.
-        done = PutFileInPlace(c->aside, c->path);
+        done = GetFileAttributesA(c->aside) == INVALID_FILE_ATTRIBUTES || PutFileInPlace(c->aside, c->path);
         break;
-    case CHANGE_PENDING:
-        done = DeleteFileA(c->aside);
+    case JOURNAL_PENDING:
+        done = DeleteFileA(c->aside) || GetLastError() == ERROR_FILE_NOT_FOUND;
         break;
     }
     *error = done ? 0 : GetLastError();
     return done;
 }
 
-void JournalUndo(void)
+// Undoes the recorded changes, newest first, then the registry and WIN.INI; 1 when all went back.
+static int UndoAll(void)
 {
-    int changed = changeCount > 0 || settingsNoted;
+    int whole = 1;
     for (int i = changeCount - 1; i >= 0; i--) {
         DWORD error = 0;
-        if (!UndoChange(&changes[i], &error))
+        if (!UndoChange(&changes[i], &error)) {
             LogPathError(IDS_UNDO_FAILED, changes[i].path, error);
+            whole = 0;
+        }
     }
-    if (settingsNoted)
-        UndoSettings();
+    if (uninstallBefore.noted)
+        UndoUninstallEntry(&uninstallBefore);
+    if (profileBefore.noted)
+        UndoProfile(&profileBefore);
+    if (settingsBefore.noted)
+        UndoSettings(&settingsBefore);
+    return whole;
+}
+
+void JournalUndo(void)
+{
+    int changed = changeCount > 0 || settingsBefore.noted;
+    UndoAll();
     Forget();
     recording = 0;
     if (changed) {
@@ -261,4 +537,99 @@ void JournalUndo(void)
         LoadMessage(IDS_CHANGES_UNDONE, text, sizeof text);
         WriteSetupLog(text);
     }
+}
+
+// Reads a snapshot entry into s; 0 when it is damaged.
+static int ReadSnapshot(const JournalEntry *e, Snapshot *s, size_t hadLength)
+{
+    if (e->length1 != hadLength || !StartSnapshot(s))
+        return 0;
+    memcpy(s->had, e->field1, hadLength);
+    long n = HexDecode(s->list, SNAPSHOT_SIZE, e->field2, e->length2);
+    if (n < 0) {
+        ForgetSnapshot(s);
+        return 0;
+    }
+    s->size = (size_t)n;
+    s->noted = 1;
+    return 1;
+}
+
+// Takes in one entry read from the journal of a killed run. 0 when reading has to stop.
+static int TakeEntry(const JournalEntry *e, int *committed)
+{
+    char path[MAX_PATH], aside[MAX_PATH];
+    switch (e->kind) {
+    case JOURNAL_ROOT:
+        if (CopyJournalField(path, sizeof path, e->field1, e->length1) && JournalRootAcceptable(path) &&
+            rootCount < JOURNAL_ROOTS)
+            StrCopy(roots[rootCount++], MAX_PATH, path);
+        return 1;
+    case JOURNAL_NOT_MADE:
+        if (changeCount > 0)
+            changeCount--;
+        return 1;
+    case JOURNAL_SETTINGS:
+        return ReadSnapshot(e, &settingsBefore, 3);
+    case JOURNAL_PROFILE:
+        return ReadSnapshot(e, &profileBefore, 1);
+    case JOURNAL_UNINSTALL:
+        return ReadSnapshot(e, &uninstallBefore, 1);
+    case JOURNAL_COMMIT:
+        *committed = 1;
+        return 1;
+    }
+    if (!CopyJournalField(path, sizeof path, e->field1, e->length1) ||
+        !CopyJournalField(aside, sizeof aside, e->field2, e->length2))
+        return 0;
+    const char *rootList[JOURNAL_ROOTS];
+    for (int i = 0; i < rootCount; i++)
+        rootList[i] = roots[i];
+    // The journal is input: what it names outside the run's own directories is left alone.
+    // It still holds its place, so that a later "not made" takes back the right change.
+    if (!JournalChangeAllowed(e->kind, path, aside, rootList, rootCount)) {
+        LogPath(IDS_JOURNAL_ENTRY_REFUSED, path);
+        return Remember(JOURNAL_REFUSED, path, aside);
+    }
+    return Remember(e->kind, path, aside);
+}
+
+int JournalRecover(void)
+{
+    char path[MAX_PATH];
+    if (!JournalPath(path, sizeof path))
+        return 0;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD size = GetFileSize(file, NULL);
+    char *text = size != INVALID_FILE_SIZE && size <= JOURNAL_MAX_FILE ? (char *)malloc(size ? size : 1) : NULL;
+    DWORD got = 0;
+    if (text && !ReadFile(file, text, size, &got, NULL))
+        got = 0;
+    CloseHandle(file);
+
+    Forget();
+    recording = 0;
+    int committed = 0;
+    size_t pos = 0;
+    JournalEntry e;
+    while (text && ReadJournalEntry(text, got, &pos, &e) && TakeEntry(&e, &committed))
+        ;
+    free(text);
+
+    int found = rootCount > 0 || changeCount > 0 || settingsBefore.noted;
+    char dir[MAX_PATH];
+    StrCopy(dir, sizeof dir, rootCount ? roots[0] : "");
+    if (committed) {
+        Finish();
+    } else if (UndoAll()) {
+        // Working files of the killed run; kept old files that could not go back stay.
+        for (int i = 0; i < rootCount; i++)
+            DeleteStaleWorkingFiles(roots[i]);
+    }
+    Forget(1);
+    if (found)
+        LogPath(committed ? IDS_INTERRUPTED_FINISHED : IDS_INTERRUPTED_UNDONE, dir);
+    return 1;
 }

@@ -1,5 +1,7 @@
-// The journal of one install's changes to the machine: undone when the install does not
-// succeed, finished when it does.
+// The journal of one install's changes to the machine, kept on disk ahead of each change:
+// undone when the install does not succeed, finished when it does, and either of the two at
+// the next start when the run was killed. It sits beneath the copy engine, the removal and the
+// install workflow and calls none of them.
 #ifndef TW_JOURNAL_H
 #define TW_JOURNAL_H
 
@@ -12,22 +14,46 @@ void JournalBegin(void);
 // 1 when one more change can be recorded (always outside a recorded run).
 int JournalHasRoom(void);
 
-// Each returns 1 when recorded (or final at once), 0 when the journal is full.
+// Each records a change before it is made, flushed to disk, and returns 1 (also outside a
+// recorded run), or 0 when it cannot be recorded: the change must not be made then.
+// A directory the run will write into; the changes recorded later must lie within these.
+int JournalRoot(const char *dir);
 int JournalDirectoryCreated(const char *path);
 int JournalFileCreated(const char *path);
-// path was renamed to kept, and the new file took its place.
+// path is about to be replaced; its old version is kept under kept.
 int JournalFileReplaced(const char *path, const char *kept);
 // path is in use; its complete new content waits under working for the next restart.
 int JournalReplacementPending(const char *path, const char *working);
-// Notes the settings key as it is before the install writes it.
-void JournalSettingsKeyBefore(void);
+// The change just recorded could not be made: it is taken back.
+void JournalNotMade(void);
+// The settings key, and the WIN.INI section with the uninstall entry, as they are before the
+// install writes them.
+int JournalSettingsKeyBefore(void);
+int JournalRecordBefore(void);
 
-// The run succeeded: deletes the kept old files and registers the pending replacements (and
-// kept files still in use) for the next restart. Returns 1 when anything waits for it.
+// Results of ReplaceTarget.
+#define REPLACE_FAILED 0
+#define REPLACE_DONE 1
+#define REPLACE_IN_USE 2    // the target exists, is not read-only, and another program holds it
+
+// Moves workingPath onto targetPath, recorded. An existing target is first kept under a
+// working name beside it (a hard link, or a copy), then replaced in one move, so that the
+// product file is always either the old one or the new one, whole. On failure the target is
+// as it was, workingPath is left for the caller, and the last error says why.
+int ReplaceTarget(const char *workingPath, const char *targetPath);
+
+// The run succeeded: flushes the commit mark, deletes the kept old files and registers the
+// pending replacements (and kept files still in use) for the next restart, then deletes the
+// journal. Returns 1 when anything waits for the restart.
 int JournalCommit(void);
 // The run failed or was cancelled: puts back what it changed, newest first, and logs failing
 // steps by path and error code, then one line that the changes were undone. Nothing is
 // logged for a run that changed nothing.
 void JournalUndo(void);
+
+// Looks for the journal of a run that was killed: undoes it, or finishes it when it carries
+// its commit mark, and logs which, naming its directory. Entries that name anything outside
+// the run's directories are refused and logged. 1 when a journal was found.
+int JournalRecover(void);
 
 #endif

@@ -11,25 +11,12 @@
 #include "../shell/setup.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "filechange.h"
 #include "record.h"
 
 #define REMOVE_TEXT_SIZE 512
 
 int removalNeedsRestart;
-
-// After a failed deletion of path: one that another program holds (not one that is read-only
-// or missing) is deleted when Windows restarts instead. 1 when that was arranged.
-static int DeleteAtRestart(const char *path, DWORD error)
-{
-    DWORD attrs = GetFileAttributesA(path);
-    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attrs == INVALID_FILE_ATTRIBUTES ||
-        (attrs & FILE_ATTRIBUTE_READONLY))
-        return 0;
-    if (!MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
-        return 0;
-    removalNeedsRestart = 1;
-    return 1;
-}
 
 // Entries in dir (without "." and ".."), counted up to limit + 1.
 static unsigned CountEntries(const char *dir, unsigned limit)
@@ -102,7 +89,8 @@ static unsigned RemoveFiles(const char *installedDir, const char *webDir)
         // A cut path names another file: it is reported as failed, never deleted.
         int whole = StrFormat(path, sizeof path, "%s\\%s", dir, row->targetName);
         int deleted = whole && DeleteFileA(path);
-        int later = whole && !deleted && DeleteAtRestart(path, GetLastError());
+        int later = whole && !deleted && DeleteFileAtRestart(path, GetLastError());
+        removalNeedsRestart |= later;
         if (later && dir == installedDir)
             waiting++;
         char text[REMOVE_TEXT_SIZE];

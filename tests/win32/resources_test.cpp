@@ -365,6 +365,11 @@ const Message kMessages[] = {
     {10108, "in use, removed when Windows restarts"},
     {10109, "Removal process complete.\nFiles that were in use will be removed\nwhen Windows restarts."},
     {10110, "Files that were in use are replaced when Windows restarts:\nrestart Windows to complete the installation."},
+    {10111, "An interrupted installation in %1!s! was undone."},
+    {10112, "An interrupted installation in %1!s! was completed."},
+    {10113, "The interrupted installation's change to %1!s! lies outside its directories and was left alone."},
+    {10114, "Another installation or removal of %1!s! is in progress.\nPlease try again when it has finished."},
+    {10115, "No answer within %1!u! seconds: %2!s!"},
 };
 
 // Keyed by number, so a define bound to the wrong number shows up as a wrong text.
