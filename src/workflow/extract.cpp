@@ -11,6 +11,7 @@
 #include "filechange.h"
 #include "copypaths.h"
 #include "integrity.h"
+#include "journal.h"
 #include "payloadtable.h"
 #include "progress.h"
 
@@ -85,9 +86,14 @@ int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *reso
         BOOL wrote = WriteFile(file, bytes, size, &written, NULL);
         BOOL closed = CloseHandle(file);
         if (wrote && closed && written == size) {
-            if (PutFileInPlace(tempPath, path)) {
+            // Recorded, so that a run killed before it deletes its extracted files again
+            // has them deleted at the next start.
+            int recorded = JournalFileCreated(path);
+            if (recorded && PutFileInPlace(tempPath, path)) {
                 result = EXTRACT_DONE;
             } else {
+                if (recorded)
+                    JournalNotMade();
                 ComposeMessage(text, sizeof text, IDS_EXTRACT_CREATE_ERROR, shown);
                 WriteSetupLog(text);
                 DeleteFileA(tempPath);
@@ -138,7 +144,7 @@ int ExtractPayload(HINSTANCE instance, HWND owner)
     size_t tableSize = 0;
     const unsigned char *table = LoadPayloadTable(instance, &tableSize);
     char directory[COPY_PATH_SIZE];
-    if (TempDirectory(directory, sizeof directory)) {
+    if (TempDirectory(directory, sizeof directory) && JournalRoot(directory)) {
         for (int i = 0; i < installManifest.fileCount; i++) {
             FileEntry *row = &installManifest.files[i];
             PayloadCheck check;

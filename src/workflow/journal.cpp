@@ -338,6 +338,20 @@ int ReplaceTarget(const char *workingPath, const char *targetPath)
         return REPLACE_DONE;
     }
     int inUseCandidate = !(attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    // A file that another program holds cannot be replaced: found out before a link to it is
+    // made, which could not be deleted again while it is held. (Windows 95 knows no DELETE
+    // sharing and refuses the parameter: the move below finds out there.)
+    HANDLE probe = CreateFileA(targetPath, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               OPEN_EXISTING, 0, NULL);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+    } else {
+        DWORD error = GetLastError();
+        if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && inUseCandidate) {
+            SetLastError(error);
+            return REPLACE_IN_USE;
+        }
+    }
     char kept[MAX_PATH];
     if (!KeepFileBeside(targetPath, kept, sizeof kept)) {
         DWORD error = GetLastError();
@@ -353,7 +367,8 @@ int ReplaceTarget(const char *workingPath, const char *targetPath)
     if (!PutFileInPlace(workingPath, targetPath)) {
         DWORD error = GetLastError();
         JournalNotMade();
-        DeleteFileA(kept);
+        if (!DeleteFileA(kept))
+            DeleteFileAtRestart(kept, GetLastError());
         int inUse = (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && inUseCandidate;
         SetLastError(error);
         return inUse ? REPLACE_IN_USE : REPLACE_FAILED;
@@ -526,9 +541,32 @@ static int UndoAll(void)
     return whole;
 }
 
+// The temporary directory without its trailing backslash; empty when it is not known.
+static void TempDirectory(char *out, size_t cap)
+{
+    DWORD n = GetTempPathA((DWORD)cap, out);
+    if (n == 0 || n >= cap)
+        out[0] = '\0';
+    StripTrailingBackslash(out);
+}
+
+// 1 when the run changed more than the extracted payload in the temporary directory.
+static int ChangedTheMachine(void)
+{
+    char temp[MAX_PATH];
+    TempDirectory(temp, sizeof temp);
+    size_t n = strlen(temp);
+    for (int i = 0; i < changeCount; i++) {
+        const char *path = changes[i].path;
+        if (!(n && strlen(path) > n && path[n] == '\\' && !strchr(path + n + 1, '\\') && !_strnicmp(path, temp, n)))
+            return 1;
+    }
+    return settingsBefore.noted;
+}
+
 void JournalUndo(void)
 {
-    int changed = changeCount > 0 || settingsBefore.noted;
+    int changed = ChangedTheMachine();
     UndoAll();
     Forget();
     recording = 0;
@@ -619,8 +657,14 @@ int JournalRecover(void)
     free(text);
 
     int found = rootCount > 0 || changeCount > 0 || settingsBefore.noted;
-    char dir[MAX_PATH];
+    // The directory named is the first the run installed into: the temporary directory,
+    // where the payload is extracted first, only when the run got no further.
+    char dir[MAX_PATH], temp[MAX_PATH];
+    TempDirectory(temp, sizeof temp);
     StrCopy(dir, sizeof dir, rootCount ? roots[0] : "");
+    for (int i = rootCount - 1; i >= 0; i--)
+        if (!StrEqualNoCase(roots[i], temp))
+            StrCopy(dir, sizeof dir, roots[i]);
     if (committed) {
         Finish();
     } else if (UndoAll()) {

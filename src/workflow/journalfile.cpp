@@ -56,7 +56,9 @@ int ReadJournalEntry(const char *text, size_t size, size_t *pos, JournalEntry *e
         return 0;  // cut short by the end of the file
     size_t length = (size_t)(end - line);
     // kind, tab, two fields with a tab after each, eight hex digits
-    if (length < 13 || line[1] != '\t' || line[length - 9] != '\t' || memchr(line, '\0', length))
+    // Only what FormatJournalEntry writes is read: no NUL or CR, upper-case hex.
+    if (length < 12 || line[1] != '\t' || line[length - 9] != '\t' || memchr(line, '\0', length) ||
+        memchr(line, '\r', length))
         return 0;
     size_t body = length - 9;
     const char *tab = (const char *)memchr(line + 2, '\t', body - 2);
@@ -65,7 +67,7 @@ int ReadJournalEntry(const char *text, size_t size, size_t *pos, JournalEntry *e
     uint32_t stated = 0;
     for (size_t i = body + 1; i < length; i++) {
         int d = HexDigit(line[i]);
-        if (d < 0)
+        if (d < 0 || (line[i] >= 'a' && line[i] <= 'f'))
             return 0;
         stated = stated << 4 | (uint32_t)d;
     }

@@ -102,8 +102,16 @@ RunResult Play(const RunOptions &opts, const Script &script)
                 if (HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid))
                     copies.push_back(h);
     };
-    while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT && GetTickCount() - start < opts.timeoutMs)
+    while (WaitForSingleObject(pi.hProcess, opts.killWhen ? 2 : 50) == WAIT_TIMEOUT &&
+           GetTickCount() - start < opts.timeoutMs) {
+        if (opts.killWhen && opts.killWhen()) {
+            result.killed = TerminateProcess(pi.hProcess, EXIT_KILLED) != 0;
+            WaitForSingleObject(pi.hProcess, 5000);
+            break;
+        }
         collect();
+    }
+    result.elapsedMs = GetTickCount() - start;
     collect();
     for (HANDLE h : copies) {
         DWORD left = opts.timeoutMs - (GetTickCount() - start);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ struct RunOptions {
     std::vector<std::string> env;     // NAME=value entries replacing the test's own
     DWORD timeoutMs = 120000;
     bool dismissAnything = false;     // answer every window with Cancel/OK instead of a script
+    // Polled every few milliseconds while the program runs: once it holds, the program is
+    // ended by TerminateProcess, as a deployment tool or a power cut ends it.
+    std::function<bool()> killWhen;
 };
 
 struct RunResult {
@@ -54,7 +58,11 @@ struct RunResult {
     std::vector<Seen> windows;
     std::string log;                  // setup.log of the run's current directory, "" if none
     bool logExists = false;
+    bool killed = false;              // ended by killWhen
+    DWORD elapsedMs = 0;              // from start to end of the program
 };
+
+#define EXIT_KILLED 0xDEAD
 
 // Starts the program in a scratch current directory, plays the script against its windows,
 // waits for it and for the uninstaller copies it starts, then closes the folder windows that

@@ -13,6 +13,8 @@
 #include "shell/setup.h"
 #include "support/messages.h"
 #include "uidriver.h"
+#include "workflow/journal.h"
+#include "workflow/journalfile.h"
 #include "workflow/record.h"
 #include "workflow/remove.h"
 
@@ -319,6 +321,75 @@ TEST_F(RemoveTest, WebRowsAndHelpIndexesByTheirDirectoryKind)
     EXPECT_EQ((Lines{"[ShowGroup(Tarnwell,1)]", "[DeleteItem(\"" + dir + "\\GUIDE.HLP\")]", "[DeleteGroup(Tarnwell)]"}),
               recorder->Commands());
 }
+
+std::string ContentOf(const std::string &path)
+{
+    std::string content;
+    return ReadWholeFile(path, &content) ? content : "<missing>";
+}
+
+std::string JournalLine(char kind, const std::string &field1, const std::string &field2 = "")
+{
+    char line[JOURNAL_LINE_SIZE];
+    size_t n = FormatJournalEntry(line, sizeof line, kind, field1.c_str(), field2.c_str());
+    EXPECT_GT(n, 0u);
+    return std::string(line, n);
+}
+
+// The journal of a killed install, found at the next start without any record: undone, the
+// record it had written included, unless it carries its commit mark, when it is finished.
+// What it names outside its own directories is left alone, and a last entry cut short by the
+// kill is not read.
+TEST_F(RemoveTest, AKilledInstallsJournalIsUndoneOrFinishedAtTheStart)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string journal = std::string(windows) + "\\tarnwell.jnl";
+    ScratchDir outside("theirs");
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+    const std::string created = dir + "\\tarnwell.txt", replaced = dir + "\\mib.txt";
+    const std::string kept = dir + "\\~tw0001.tmp", stale = dir + "\\~tw0002.tmp", theirs = outside.file("notes.txt");
+    for (const std::string &f : {created, stale})
+        ASSERT_TRUE(WriteWholeFile(f, "new"));
+    ASSERT_TRUE(WriteWholeFile(replaced, "new version"));
+    ASSERT_TRUE(WriteWholeFile(kept, "old version"));
+    ASSERT_TRUE(WriteWholeFile(theirs, "theirs"));
+    WriteUninstallEntry(dir.c_str(), dir.c_str(), "Tarnwell");
+    WriteProfileRecord(dir.c_str(), dir.c_str(), "Tarnwell");
+    ASSERT_TRUE(WriteWholeFile(journal, JournalLine(JOURNAL_ROOT, dir) + JournalLine(JOURNAL_DIRECTORY, dir) +
+                                            JournalLine(JOURNAL_FILE_CREATED, created) +
+                                            JournalLine(JOURNAL_FILE_CREATED, theirs) +
+                                            JournalLine(JOURNAL_FILE_REPLACED, replaced, kept) +
+                                            JournalLine(JOURNAL_PROFILE, "0") + JournalLine(JOURNAL_UNINSTALL, "0") +
+                                            JournalLine(JOURNAL_COMMIT, "").substr(0, 5)));
+    EXPECT_EQ(1, JournalRecover());
+    EXPECT_FALSE(FileExists(journal));
+    EXPECT_FALSE(FileExists(dir)) << ListFiles(dir).size() << " entries left";
+    EXPECT_EQ("theirs", ContentOf(theirs));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    char value[16];
+    EXPECT_EQ(0u, GetProfileStringA("Tarnwell", "DIR", "", value, sizeof value));
+    std::string log = ContentOf(work.file("setup.log"));
+    EXPECT_NE(std::string::npos, log.find("An interrupted installation in " + dir + " was undone.\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("change to " + theirs + " lies outside its directories")) << log;
+
+    // Committed: the kept old file goes, the new one stays.
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), NULL));
+    ASSERT_TRUE(WriteWholeFile(replaced, "new version"));
+    ASSERT_TRUE(WriteWholeFile(kept, "old version"));
+    ASSERT_TRUE(WriteWholeFile(journal, JournalLine(JOURNAL_ROOT, dir) + JournalLine(JOURNAL_FILE_REPLACED, replaced, kept) +
+                                            JournalLine(JOURNAL_COMMIT, "")));
+    EXPECT_EQ(1, JournalRecover());
+    EXPECT_EQ("new version", ContentOf(replaced));
+    EXPECT_EQ(Lines{"mib.txt"}, ListFiles(dir));
+    EXPECT_FALSE(FileExists(journal));
+    log = ContentOf(work.file("setup.log"));
+    EXPECT_NE(std::string::npos, log.find("An interrupted installation in " + dir + " was completed.\r\n")) << log;
+    EXPECT_EQ(0, JournalRecover());
+    DeleteFileA(replaced.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
 
 class RegistryTree : public testing::Test {
 protected:

@@ -1,0 +1,159 @@
+// The journal file's entries as a killed run leaves them: cut short, damaged, or naming paths
+// outside the run's directories.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "workflow/journalfile.h"
+
+namespace {
+
+struct Written {
+    char kind;
+    std::string field1, field2;
+};
+
+std::string Journal(const std::vector<Written> &entries, std::vector<size_t> *ends = nullptr)
+{
+    std::string text;
+    for (const Written &w : entries) {
+        char line[JOURNAL_LINE_SIZE];
+        size_t n = FormatJournalEntry(line, sizeof line, w.kind, w.field1.c_str(), w.field2.c_str());
+        EXPECT_GT(n, 0u) << w.field1;
+        text.append(line, n);
+        if (ends)
+            ends->push_back(text.size());
+    }
+    return text;
+}
+
+std::vector<Written> ReadAll(const std::string &text)
+{
+    std::vector<Written> out;
+    size_t pos = 0;
+    JournalEntry e;
+    while (ReadJournalEntry(text.data(), text.size(), &pos, &e))
+        out.push_back({e.kind, std::string(e.field1, e.length1), std::string(e.field2, e.length2)});
+    return out;
+}
+
+const std::vector<Written> kRun = {
+    {JOURNAL_ROOT, "C:\\Program Files\\Tarnwell", ""},
+    {JOURNAL_DIRECTORY, "C:\\Program Files\\Tarnwell", ""},
+    {JOURNAL_SETTINGS, "110", "0741707060766C657473"},
+    {JOURNAL_FILE_CREATED, "C:\\Program Files\\Tarnwell\\tarnwell.exe", ""},
+    {JOURNAL_FILE_REPLACED, "C:\\Program Files\\Tarnwell\\mib.txt", "C:\\Program Files\\Tarnwell\\~tw1A2B.tmp"},
+    {JOURNAL_COMMIT, "", ""},
+};
+
+}  // namespace
+
+// A kill may cut the file anywhere: what is read is every whole entry before the cut, and a
+// damaged byte ends the reading at its entry.
+TEST(JournalFile, ReadUpToTheLastWholeEntry)
+{
+    std::vector<size_t> ends;
+    std::string text = Journal(kRun, &ends);
+    std::vector<Written> all = ReadAll(text);
+    ASSERT_EQ(kRun.size(), all.size());
+    for (size_t i = 0; i < all.size(); i++) {
+        EXPECT_EQ(kRun[i].kind, all[i].kind);
+        EXPECT_EQ(kRun[i].field1, all[i].field1);
+        EXPECT_EQ(kRun[i].field2, all[i].field2);
+    }
+    for (size_t cut = 0; cut <= text.size(); cut++) {
+        size_t whole = 0;
+        while (whole < ends.size() && ends[whole] <= cut)
+            whole++;
+        EXPECT_EQ(whole, ReadAll(text.substr(0, cut)).size()) << "cut at " << cut;
+    }
+    for (size_t at = 0; at < text.size(); at++) {
+        std::string damaged = text;
+        damaged[at] = damaged[at] == 'Z' ? 'Y' : 'Z';
+        size_t entry = 0;
+        while (ends[entry] <= at)
+            entry++;
+        EXPECT_EQ(entry, ReadAll(damaged).size()) << "damage at " << at;
+    }
+    char line[64];
+    EXPECT_EQ(0u, FormatJournalEntry(line, sizeof line, JOURNAL_FILE_CREATED, "C:\\a\tb", ""));
+    EXPECT_EQ(0u, FormatJournalEntry(line, sizeof line, JOURNAL_FILE_CREATED, "C:\\a\nF\tC:\\Windows", ""));
+    EXPECT_EQ(0u, FormatJournalEntry(line, 20, JOURNAL_FILE_CREATED, "C:\\a very long path\\x", ""));
+}
+
+// A planted or garbled journal must not make the setup delete or move anything but what a
+// run of its own could have made.
+TEST(JournalFile, ChangesOutsideTheRunsDirectoriesAreRefused)
+{
+    const char *roots[] = {"C:\\Program Files\\Tarnwell", "D:\\Data"};
+    struct Case {
+        char kind;
+        const char *path, *aside;
+        bool allowed;
+    } cases[] = {
+        {JOURNAL_FILE_CREATED, "C:\\Program Files\\Tarnwell\\tarnwell.exe", "", true},
+        {JOURNAL_FILE_CREATED, "c:\\program files\\TARNWELL\\mib.txt", "", true},
+        {JOURNAL_FILE_CREATED, "D:\\Data\\tarnwell.ini", "", true},
+        {JOURNAL_FILE_CREATED, "C:\\Windows\\system.ini", "", false},
+        {JOURNAL_FILE_CREATED, "C:\\Program Files\\Tarnwell\\sub\\x.dll", "", false},
+        {JOURNAL_FILE_CREATED, "C:\\Program Files\\Tarnwell\\..", "", false},
+        {JOURNAL_FILE_CREATED, "C:\\Program Files\\Tarnwell2\\x.exe", "", false},
+        {JOURNAL_FILE_CREATED, "C:\\Program Files\\Tarnwell\\", "", false},
+        {JOURNAL_FILE_REPLACED, "C:\\Program Files\\Tarnwell\\tarnwell.exe", "C:\\Program Files\\Tarnwell\\~tw00FF.tmp", true},
+        {JOURNAL_FILE_REPLACED, "C:\\Program Files\\Tarnwell\\tarnwell.exe", "C:\\Windows\\~tw00FF.tmp", false},
+        {JOURNAL_FILE_REPLACED, "C:\\Program Files\\Tarnwell\\tarnwell.exe", "C:\\Program Files\\Tarnwell\\boot.ini", false},
+        {JOURNAL_PENDING, "D:\\Data\\a.txt", "D:\\Data\\~twABCD.tmp", true},
+        {JOURNAL_PENDING, "D:\\Data\\a.txt", "", false},
+        {JOURNAL_DIRECTORY, "C:\\Program Files\\Tarnwell", "", true},
+        {JOURNAL_DIRECTORY, "C:\\Program Files", "", true},
+        {JOURNAL_DIRECTORY, "C:\\Program", "", false},
+        {JOURNAL_DIRECTORY, "C:\\Windows", "", false},
+        {JOURNAL_DIRECTORY, "C:\\Program Files\\Tarnwell\\..\\..\\Windows", "", false},
+        {JOURNAL_SETTINGS, "C:\\Program Files\\Tarnwell", "", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.allowed, JournalChangeAllowed(c.kind, c.path, c.aside, roots, 2) != 0) << c.kind << " " << c.path;
+    EXPECT_FALSE(JournalChangeAllowed(JOURNAL_FILE_CREATED, "C:\\Program Files\\Tarnwell\\a.exe", "", roots, 0));
+
+    EXPECT_TRUE(JournalRootAcceptable("C:\\Program Files\\Tarnwell"));
+    for (const char *bad : {"C:\\", "C:", "Tarnwell", "\\\\?\\C:\\x", "C:\\a\\..\\Windows", "C:\\a\\\\b", "C:\\a\\.", "C:/a"})
+        EXPECT_FALSE(JournalRootAcceptable(bad)) << bad;
+}
+
+// The registry values a snapshot carries: read back as written; a list cut short ends early.
+TEST(JournalFile, ValueListsAndHex)
+{
+    unsigned char list[64];
+    size_t used = 0;
+    uint32_t zero = 0;
+    ASSERT_TRUE(AppendJournalValue(list, sizeof list, &used, "Applets", 4, &zero, 4));
+    ASSERT_TRUE(AppendJournalValue(list, sizeof list, &used, "RawSock", 3, "\x01\x02", 2));
+    EXPECT_FALSE(AppendJournalValue(list, sizeof list, &used, "DisplayName", 1, "a very long value that does not fit", 35));
+    char hex[2 * sizeof list + 1];
+    ASSERT_TRUE(HexEncode(hex, sizeof hex, list, used));
+    unsigned char back[64];
+    ASSERT_EQ((long)used, HexDecode(back, sizeof back, hex, strlen(hex)));
+    EXPECT_EQ(-1, HexDecode(back, sizeof back, hex, strlen(hex) - 1));
+    EXPECT_EQ(-1, HexDecode(back, 4, hex, strlen(hex)));
+    EXPECT_EQ(-1, HexDecode(back, sizeof back, "0G", 2));
+
+    size_t pos = 0;
+    JournalValue v;
+    ASSERT_TRUE(NextJournalValue(back, used, &pos, &v));
+    EXPECT_STREQ("Applets", v.name);
+    EXPECT_EQ(4u, v.type);
+    EXPECT_EQ(4u, v.size);
+    ASSERT_TRUE(NextJournalValue(back, used, &pos, &v));
+    EXPECT_STREQ("RawSock", v.name);
+    EXPECT_EQ(0, memcmp(v.data, "\x01\x02", 2));
+    EXPECT_FALSE(NextJournalValue(back, used, &pos, &v));
+    for (size_t cut = 0; cut < used; cut++) {
+        pos = 0;
+        int n = 0;
+        while (NextJournalValue(back, cut, &pos, &v))
+            n++;
+        EXPECT_LE(n, 1) << "cut at " << cut;
+        EXPECT_LE(pos, cut);
+    }
+}
