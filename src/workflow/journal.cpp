@@ -522,16 +522,22 @@ static int UndoChange(const Change *c, DWORD *error)
 }
 
 // Undoes the recorded changes, newest first, then the registry and WIN.INI; 1 when all went back.
+// Working files that a killed run left go too, from a directory it made before the directory
+// is removed, but only while every kept old file went back.
 static int UndoAll(void)
 {
     int whole = 1;
     for (int i = changeCount - 1; i >= 0; i--) {
         DWORD error = 0;
+        if (changes[i].kind == JOURNAL_DIRECTORY && whole)
+            DeleteStaleWorkingFiles(changes[i].path);
         if (!UndoChange(&changes[i], &error)) {
             LogPathError(IDS_UNDO_FAILED, changes[i].path, error);
             whole = 0;
         }
     }
+    for (int i = 0; whole && i < rootCount; i++)
+        DeleteStaleWorkingFiles(roots[i]);
     if (uninstallBefore.noted)
         UndoUninstallEntry(&uninstallBefore);
     if (profileBefore.noted)
@@ -665,13 +671,10 @@ int JournalRecover(void)
     for (int i = rootCount - 1; i >= 0; i--)
         if (!StrEqualNoCase(roots[i], temp))
             StrCopy(dir, sizeof dir, roots[i]);
-    if (committed) {
+    if (committed)
         Finish();
-    } else if (UndoAll()) {
-        // Working files of the killed run; kept old files that could not go back stay.
-        for (int i = 0; i < rootCount; i++)
-            DeleteStaleWorkingFiles(roots[i]);
-    }
+    else
+        UndoAll();
     Forget(1);
     if (found)
         LogPath(committed ? IDS_INTERRUPTED_FINISHED : IDS_INTERRUPTED_UNDONE, dir);

@@ -351,15 +351,12 @@ TEST_F(RemoveTest, AKilledInstallsJournalIsUndoneOrFinishedAtTheStart)
     const std::string kept = dir + "\\~tw0001.tmp", stale = dir + "\\~tw0002.tmp", theirs = outside.file("notes.txt");
     for (const std::string &f : {created, stale})
         ASSERT_TRUE(WriteWholeFile(f, "new"));
-    ASSERT_TRUE(WriteWholeFile(replaced, "new version"));
-    ASSERT_TRUE(WriteWholeFile(kept, "old version"));
     ASSERT_TRUE(WriteWholeFile(theirs, "theirs"));
     WriteUninstallEntry(dir.c_str(), dir.c_str(), "Tarnwell");
     WriteProfileRecord(dir.c_str(), dir.c_str(), "Tarnwell");
     ASSERT_TRUE(WriteWholeFile(journal, JournalLine(JOURNAL_ROOT, dir) + JournalLine(JOURNAL_DIRECTORY, dir) +
                                             JournalLine(JOURNAL_FILE_CREATED, created) +
                                             JournalLine(JOURNAL_FILE_CREATED, theirs) +
-                                            JournalLine(JOURNAL_FILE_REPLACED, replaced, kept) +
                                             JournalLine(JOURNAL_PROFILE, "0") + JournalLine(JOURNAL_UNINSTALL, "0") +
                                             JournalLine(JOURNAL_COMMIT, "").substr(0, 5)));
     EXPECT_EQ(1, JournalRecover());
