@@ -46,14 +46,14 @@ win64: host
 windows: win32 win64
 
 # The 32-bit setup.exe in a 32-bit prefix where the machine runs 32-bit code, else the x86-64
-# one in a 64-bit prefix.
-run: windows
+# one in a 64-bit prefix; the first line after the tools says which, before the build.
+run: tools
 	@$(ARCH); if [ $$arch = win32 ]; then \
 	    echo "make run: the 32-bit setup.exe ($(WIN)/setup.exe) in a 32-bit Wine prefix ($(PREFIX32))"; \
-	    $(SESSION32) scripts/run-setup $(WIN)/setup.exe; \
+	    $(MAKE) windows && $(SESSION32) scripts/run-setup $(WIN)/setup.exe; \
 	else \
-	    echo "make run: the x86-64 setup.exe ($(WIN64)/setup.exe) in a 64-bit Wine prefix ($(PREFIX64)): $$(scripts/host-arch --why)"; \
-	    $(SESSION64) scripts/run-setup $(WIN64)/setup.exe; \
+	    echo "make run: the x86-64 setup.exe ($(WIN64)/setup.exe) in a 64-bit Wine prefix ($(PREFIX64)), since $$(scripts/host-arch --why)"; \
+	    $(MAKE) windows && $(SESSION64) scripts/run-setup $(WIN64)/setup.exe; \
 	fi
 
 # The x86-64 suites run everywhere; the 32-bit ones where the machine can run them, and their
