@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <functional>
+#include <iostream>
 
 #include "resources/resource.h"
 #include "scenario.h"
@@ -260,6 +261,7 @@ const char kFinishedAtStart[] = "An interrupted installation in C:\\Program File
 void ExpectKilledRunRecovered(const PrefixState &before, bool prior)
 {
     ExpectEveryFileWhole(prior);
+    std::cout << "[ observed ] left by the kill:\n" << Lines(PrefixDifferences(before, TakePrefixState()));
     Script exit;
     exit.Expect("Install").Press(IDCANCEL);
     RunResult next = PlaySetup("-l", exit);
