@@ -467,12 +467,11 @@ static void UndoProfile(const Snapshot *s)
         const char *stop = (const char *)memchr(p, '\0', (size_t)(end - p));
         if (!stop)
             break;
-        char pair[RECORD_VALUE_SIZE * 2];
-        char *eq;
-        if (StrCopy(pair, sizeof pair, p) && (eq = strchr(pair, '=')) != NULL) {
-            *eq = '\0';
-            WriteProfileStringA(section, pair, eq + 1);
-        }
+        // Only the key is copied; the value is read where it lies, whatever its length.
+        const char *eq = (const char *)memchr(p, '=', (size_t)(stop - p));
+        char key[RECORD_VALUE_SIZE];
+        if (eq && CopyJournalField(key, sizeof key, p, (size_t)(eq - p)))
+            WriteProfileStringA(section, key, eq + 1);
         p = stop + 1;
     }
 }

@@ -352,12 +352,16 @@ TEST_F(RemoveTest, AKilledInstallsJournalIsUndoneOrFinishedAtTheStart)
     for (const std::string &f : {created, stale})
         ASSERT_TRUE(WriteWholeFile(f, "new"));
     ASSERT_TRUE(WriteWholeFile(theirs, "theirs"));
+    // The section as it was before the killed run wrote its record: a prior installation's.
+    const char prior[] = "DIR=C:\\Old\0GROUP=Old\0";
+    char before[2 * sizeof prior + 1];
+    ASSERT_TRUE(HexEncode(before, sizeof before, prior, sizeof prior - 1));
     WriteUninstallEntry(dir.c_str(), dir.c_str(), "Tarnwell");
     WriteProfileRecord(dir.c_str(), dir.c_str(), "Tarnwell");
     ASSERT_TRUE(WriteWholeFile(journal, JournalLine(JOURNAL_ROOT, dir) + JournalLine(JOURNAL_DIRECTORY, dir) +
                                             JournalLine(JOURNAL_FILE_CREATED, created) +
                                             JournalLine(JOURNAL_FILE_CREATED, theirs) +
-                                            JournalLine(JOURNAL_PROFILE, "0") + JournalLine(JOURNAL_UNINSTALL, "0") +
+                                            JournalLine(JOURNAL_PROFILE, "1", before) + JournalLine(JOURNAL_UNINSTALL, "0") +
                                             JournalLine(JOURNAL_COMMIT, "").substr(0, 5)));
     EXPECT_EQ(1, JournalRecover());
     EXPECT_FALSE(FileExists(journal));
@@ -365,7 +369,9 @@ TEST_F(RemoveTest, AKilledInstallsJournalIsUndoneOrFinishedAtTheStart)
     EXPECT_EQ("theirs", ContentOf(theirs));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     char value[16];
-    EXPECT_EQ(0u, GetProfileStringA("Tarnwell", "DIR", "", value, sizeof value));
+    GetProfileStringA("Tarnwell", "DIR", "", value, sizeof value);
+    EXPECT_STREQ("C:\\Old", value);
+    EXPECT_EQ(0u, GetProfileStringA("Tarnwell", "INSTOPTS", "", value, sizeof value));
     std::string log = ContentOf(work.file("setup.log"));
     EXPECT_NE(std::string::npos, log.find("An interrupted installation in " + dir + " was undone.\r\n")) << log;
     EXPECT_NE(std::string::npos, log.find("change to " + theirs + " lies outside its directories")) << log;
