@@ -102,6 +102,9 @@
 #define IDS_REMOVE_RESTART          10109
 #define IDS_RESTART_COMPLETES_INSTALL 10110
 
+/* String table, libraries the setup loads from the system directory. */
+#define IDS_LZ32_MISSING            10120
+
 /* String table, removal of a prior installation. */
 #define IDS_REMOVE_COMPLETE         10010
 #define IDS_REMOVE_CAPTION          10011

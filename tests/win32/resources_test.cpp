@@ -365,6 +365,7 @@ const Message kMessages[] = {
     {10108, "in use, removed when Windows restarts"},
     {10109, "Removal process complete.\nFiles that were in use will be removed\nwhen Windows restarts."},
     {10110, "Files that were in use are replaced when Windows restarts:\nrestart Windows to complete the installation."},
+    {10120, "The file expansion library LZ32.DLL could not be loaded from the Windows system directory.\nNothing has been installed."},
 };
 
 // Keyed by number, so a define bound to the wrong number shows up as a wrong text.
