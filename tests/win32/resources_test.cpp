@@ -10,6 +10,7 @@
 
 #include "resources/resource.h"
 #include "testutil.h"
+#include "twversion.h"
 
 namespace {
 
@@ -484,6 +485,77 @@ TEST(Bitmaps, BannerAndLogoHaveTheirSizesAndDepthsAndPaintAsDrawn) {
         EXPECT_LE(colours, 1u << want.bits);
         EXPECT_EQ(size, h->biSize + colours * 4 + h->biSizeImage);
     }
+}
+
+// ---------------------------------------------------------------- version resources
+
+struct Program {
+    const char* path;
+    const char* description;
+    const char* internalName;
+    const char* originalName;
+};
+
+// What inventory tools and detection rules read: the fixed numbers and, in US English with
+// the Windows Latin-1 code page, the texts.
+TEST(Version, ShippedProgramsCarryTheBuildsVersionAndTheirNames) {
+    std::vector<Program> programs = {{SETUP_EXE_PATH, "Tarnwell Setup", "setup", "setup.exe"}};
+#ifdef REMOVETW_EXE_PATH
+    programs.push_back({REMOVETW_EXE_PATH, "Tarnwell Uninstall", "removetw", "removetw.exe"});
+    programs.push_back({TARNWELL_EXE_PATH, "Tarnwell network utility", "tarnwell", "tarnwell.exe"});
+#endif
+    const WORD numbers[4] = {TW_VERSION_NUMBERS};
+    for (const Program& p : programs) {
+        std::string path = HostToWinPath(p.path);
+        SCOPED_TRACE(path);
+        DWORD handle = 0;
+        DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+        ASSERT_NE(size, 0u) << "no version resource";
+        std::vector<BYTE> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        ASSERT_GE(length, sizeof *fixed);
+        EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+        const DWORD ms = MAKELONG(numbers[1], numbers[0]), ls = MAKELONG(numbers[3], numbers[2]);
+        EXPECT_EQ(Hex(fixed->dwFileVersionMS), Hex(ms));
+        EXPECT_EQ(Hex(fixed->dwFileVersionLS), Hex(ls));
+        EXPECT_EQ(Hex(fixed->dwProductVersionMS), Hex(ms));
+        EXPECT_EQ(Hex(fixed->dwProductVersionLS), Hex(ls));
+        EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+        WORD* translation = nullptr;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+        ASSERT_EQ(length, 4u);
+        EXPECT_EQ(translation[0], 1033);
+        EXPECT_EQ(translation[1], 1252);
+
+        const std::pair<const char*, std::string> texts[] = {
+            {"CompanyName", "Ardenfel"},
+            {"ProductName", "Tarnwell"},
+            {"FileVersion", TW_VERSION_TEXT},
+            {"ProductVersion", TW_VERSION_TEXT},
+            {"FileDescription", p.description},
+            {"InternalName", p.internalName},
+            {"OriginalFilename", p.originalName},
+            {"LegalCopyright", TW_COPYRIGHT},
+        };
+        for (const auto& t : texts) {
+            std::string key = std::string("\\StringFileInfo\\040904E4\\") + t.first;
+            char* value = nullptr;
+            if (!VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) {
+                ADD_FAILURE() << t.first << " is missing";
+                continue;
+            }
+            EXPECT_EQ(t.second, std::string(value)) << t.first;
+        }
+    }
+    // The version is four numbers, each a WORD; the text spells the same numbers.
+    char spelled[64];
+    snprintf(spelled, sizeof spelled, "%u.%u.%u.%u", numbers[0], numbers[1], numbers[2], numbers[3]);
+    EXPECT_STREQ(TW_VERSION_TEXT, spelled);
 }
 
 }  // namespace
