@@ -1,18 +1,30 @@
 # Tarnwell Setup: `make` builds, `make run` runs the setup in the project's Wine prefix,
 # `make test` runs every test. The tools are installed on first use.
+#
+# Two Windows builds from the same sources: build/win32 (32-bit, runs on every Windows from 95 to
+# 11) and build/win64 (x86-64). Both are built everywhere; what runs under Wine depends on the
+# machine (scripts/host-arch): where it cannot run 32-bit code, only the x86-64 build does.
+# TW_ARCH=win64 makes any machine behave as such a one.
 BUILD := build
 HOST := $(BUILD)/host
 WIN := $(BUILD)/win32
+WIN64 := $(BUILD)/win64
 ASAN := $(BUILD)/host-asan
 FUZZ_SECONDS ?= 60
 JOBS := $(shell nproc)
 MAKEFLAGS += --no-print-directory
-# Each build directory has its own Wine prefix, so that builds side by side do not meet.
-export TW_WINEPREFIX := $(abspath $(BUILD))/wineprefix
+# Each build directory has its own Wine prefixes, so that builds side by side do not meet:
+# a 32-bit prefix for the 32-bit build, a 64-bit one for the x86-64 build.
+PREFIX32 := $(abspath $(BUILD))/wineprefix
+PREFIX64 := $(abspath $(BUILD))/wineprefix64
+SESSION32 := TW_WINEARCH=win32 TW_WINEPREFIX=$(PREFIX32) scripts/session
+SESSION64 := TW_WINEARCH=win64 TW_WINEPREFIX=$(PREFIX64) scripts/session
+# In a recipe: the architecture this machine runs, decided once for the whole recipe.
+ARCH = arch=$$(scripts/host-arch)
 
-.PHONY: all host win32 run test check bench clean tools host-asan fuzz
+.PHONY: all host win32 win64 windows run test check bench clean tools host-asan fuzz
 
-all: win32
+all: windows
 
 tools:
 	@scripts/bootstrap
@@ -26,12 +38,35 @@ win32: host
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DTW_HOST_BUILD=$(abspath $(HOST)) >/dev/null
 	@cmake --build $(WIN) -j$(JOBS)
 
-run: win32
-	@scripts/session scripts/run-setup $(WIN)/setup.exe
+win64: host
+	@cmake --no-warn-unused-cli -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DTW_HOST_BUILD=$(abspath $(HOST)) >/dev/null
+	@cmake --build $(WIN64) -j$(JOBS)
 
-test: win32 host-asan
+windows: win32 win64
+
+# The 32-bit setup.exe in a 32-bit prefix where the machine runs 32-bit code, else the x86-64
+# one in a 64-bit prefix; the first line after the tools says which, before the build.
+run: tools
+	@$(ARCH); if [ $$arch = win32 ]; then \
+	    echo "make run: the 32-bit setup.exe ($(WIN)/setup.exe) in a 32-bit Wine prefix ($(PREFIX32))"; \
+	    $(MAKE) windows && $(SESSION32) scripts/run-setup $(WIN)/setup.exe; \
+	else \
+	    echo "make run: the x86-64 setup.exe ($(WIN64)/setup.exe) in a 64-bit Wine prefix ($(PREFIX64)), since $$(scripts/host-arch --why)"; \
+	    $(MAKE) windows && $(SESSION64) scripts/run-setup $(WIN64)/setup.exe; \
+	fi
+
+# The x86-64 suites run everywhere; the 32-bit ones where the machine can run them, and their
+# checks that need no Windows (the programs' headers, imports, resources) everywhere.
+test: windows host-asan
 	@cd $(HOST) && ctest --output-on-failure
-	@scripts/session sh -c 'cd $(WIN) && ctest --output-on-failure -j2'
+	@$(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -j2'
+	@$(ARCH); if [ $$arch = win32 ]; then \
+	    $(SESSION32) sh -c 'cd $(WIN) && ctest --output-on-failure -j2'; \
+	else \
+	    (cd $(WIN) && ctest --output-on-failure -L nowine) && \
+	    echo "make test: the 32-bit Win32 and end-to-end suites were not run: $$(scripts/host-arch --why)"; \
+	fi
 	@cd $(ASAN) && ctest --output-on-failure
 	@scripts/fuzz $(ASAN) 20
 
@@ -44,17 +79,31 @@ host-asan: tools
 fuzz: host-asan
 	@scripts/fuzz $(ASAN) $(FUZZ_SECONDS)
 
-# One Win32 test program, or those matching T, e.g. `make check T=support`.
-check: win32
-	@scripts/session sh -c 'cd $(WIN) && ctest --output-on-failure -R "$(T)"'
+# One Win32 test program, or those matching T, e.g. `make check T=support`, in the 32-bit build
+# where the machine runs it, else in the x86-64 one; `make check T=support ARCH=win64` chooses.
+check: windows
+	@arch=$${ARCH:-$$(scripts/host-arch)}; if [ $$arch = win32 ]; then \
+	    $(SESSION32) sh -c 'cd $(WIN) && ctest --output-on-failure -R "$(T)"'; \
+	else \
+	    $(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -R "$(T)"'; \
+	fi
 
-# The SZDD packer against mscompress, then setup.exe against NSIS (sizes, silent install time)
-# in a prefix of its own.
-bench: win32
+# The SZDD packer against mscompress, then each setup.exe against NSIS's build of the same
+# files for its architecture (sizes, silent install time), in a prefix of its own. The sizes of
+# both builds are reported everywhere; the 32-bit one is timed where the machine runs it.
+bench: windows
 	@cmake --build $(HOST) --target bench
 	@scripts/bootstrap bench
 	@cmake --build $(WIN) --target setupstub installbench
-	@TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix scripts/session scripts/bench-setup $(WIN)
+	@cmake --build $(WIN64) --target setupstub installbench
+	@$(ARCH); rc=0; \
+	TW_WINEARCH=win64 TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix64 scripts/session scripts/bench-setup $(WIN64) || rc=1; \
+	if [ $$arch = win32 ]; then \
+	    TW_WINEARCH=win32 TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix scripts/session scripts/bench-setup $(WIN) || rc=1; \
+	else \
+	    scripts/bench-setup --sizes $(WIN) || rc=1; \
+	    echo "make bench: the 32-bit silent install was not timed: $$(scripts/host-arch --why)"; \
+	fi; exit $$rc
 
 clean:
 	rm -rf $(BUILD)

@@ -34,7 +34,7 @@ static char *SkipProgramName(char *p)
     return p;
 }
 
-// Windows enters with the stack 4-byte aligned; the compiler may assume more inside.
+// 32-bit Windows enters with the stack 4-byte aligned; the compiler may assume more inside.
 extern "C" __attribute__((force_align_arg_pointer, noreturn)) void TwStart(void)
 {
     ConfineLibrarySearch();

@@ -3,7 +3,7 @@
 # `stop DIR` ends its Wine processes.
 set -u
 what=$1 prefix=$2
-WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+WINEPREFIX=$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
 if [ "$what" = fresh ]; then
     rm -rf "$prefix" "$prefix.lock"
 fi

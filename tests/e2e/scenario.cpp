@@ -200,9 +200,13 @@ void ExpectInstalled(const std::string &dir, const std::string &group, const std
     EXPECT_EQ("Ardenfel Tarnwell Uninstall", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
     EXPECT_EQ("\"" + dir + "\\removetw.exe\" -f " + dir + " -d " + dir + " -g " + group,
               RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
-    if (InWow64()) {
-        // Where the list of installed programs looks for a 32-bit program's entry.
-        std::string wow = "SOFTWARE\\Wow6432Node" + std::string(kUninstallKey).substr(8);
+    // Where the list of installed programs looks for the entry: a 32-bit program's in the
+    // WOW64 view of a 64-bit Windows, an x86-64 program's in the native view.
+    std::string wow = "SOFTWARE\\Wow6432Node" + std::string(kUninstallKey).substr(8);
+    if (sizeof(void *) == 8) {
+        EXPECT_EQ("Ardenfel Tarnwell Uninstall", RegValue64(kUninstallKey, "DisplayName")) << "HKLM\\" << kUninstallKey;
+        EXPECT_EQ("<absent>", RegValue64(wow, "DisplayName")) << "the entry is in the WOW64 view";
+    } else if (InWow64()) {
         EXPECT_EQ("Ardenfel Tarnwell Uninstall", RegValue64(wow, "DisplayName")) << "HKLM\\" << wow;
         EXPECT_EQ("<absent>", RegValue64(kUninstallKey, "DisplayName")) << "the entry is in the 64-bit view";
     }
