@@ -14,27 +14,35 @@ namespace {
 // since Wine loads it before the program itself runs.
 const char *const kPlanted[] = {"lz32", "uxtheme", "dwmapi", "comctl32", "winmm", "cryptbase"};
 
-void Plant(const std::string &dir)
-{
-    for (const char *name : kPlanted) {
-        std::string from = HostToWinPath(PLANTED_DLL_DIR) + "\\" + name + ".dll";
-        std::string to = dir + "\\" + name + ".dll";
-        ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from << " -> " << to;
+// The DLLs copied into dir for the scope; taken away with their marks after.
+class PlantedDlls {
+public:
+    explicit PlantedDlls(const std::string &dir) : dir_(dir)
+    {
+        for (const char *name : kPlanted) {
+            std::string from = HostToWinPath(PLANTED_DLL_DIR) + "\\" + name + ".dll";
+            std::string to = dir + "\\" + name + ".dll";
+            EXPECT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from << " -> " << to;
+        }
     }
-}
+    ~PlantedDlls()
+    {
+        for (const char *name : kPlanted) {
+            DeleteFileA((dir_ + "\\" + name + ".dll").c_str());
+            DeleteFileA((dir_ + "\\" + name + ".dll.loaded").c_str());
+        }
+    }
+    std::vector<std::string> Loaded() const { return ListFiles(dir_, "*.loaded"); }
 
-void Unplant(const std::string &dir)
-{
-    for (const char *name : kPlanted) {
-        DeleteFileA((dir + "\\" + name + ".dll").c_str());
-        DeleteFileA((dir + "\\" + name + ".dll.loaded").c_str());
-    }
-}
+private:
+    std::string dir_;
+};
 
 // Wine told to look for these DLLs as Windows does, the program's own directory first, for
-// the scope. A Windows parent cannot hand WINEDLLOVERRIDES to its children (Wine reads its own
-// environment for that), so the overrides go into the prefix's registry, which every process
-// started meanwhile reads: "native,builtin" is the variable's n,b, "" its disabling.
+// the scope. Wine takes WINEDLLOVERRIDES from the environment it was started with, not from
+// the one a Windows parent hands its child, so the overrides go into the prefix's registry,
+// which every process started meanwhile reads: "native,builtin" is the variable's n,b, "" its
+// disabling.
 class ScopedDllOverrides {
 public:
     ScopedDllOverrides(const char *const *names, size_t count, const char *mode)
@@ -52,11 +60,9 @@ private:
 TEST(Planted, SilentInstallAndRemovalLoadNoneOfThem)
 {
     ScratchDir downloads("downloads");
-    std::string temp = TempDir();
     std::string setup = downloads.file("setup.exe");
     ASSERT_TRUE(CopyFileA(SetupExe().c_str(), setup.c_str(), FALSE));
-    Plant(downloads.path());
-    Plant(temp);
+    PlantedDlls besideSetup(downloads.path()), inTemp(TempDir());
     ScopedDllOverrides nativeFirst(kPlanted, sizeof kPlanted / sizeof *kPlanted, "native,builtin");
 
     RunOptions install;
@@ -75,11 +81,8 @@ TEST(Planted, SilentInstallAndRemovalLoadNoneOfThem)
     EXPECT_EQ(0u, r.copies[0]);
     EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
 
-    std::vector<std::string> loaded = ListFiles(downloads.path(), "*.loaded");
-    for (const std::string &name : ListFiles(temp, "*.loaded"))
-        loaded.push_back(name);
-    EXPECT_TRUE(loaded.empty()) << "planted DLLs loaded:\n" << Lines(loaded);
-    Unplant(temp);
+    EXPECT_TRUE(besideSetup.Loaded().empty()) << "loaded beside setup.exe:\n" << Lines(besideSetup.Loaded());
+    EXPECT_TRUE(inTemp.Loaded().empty()) << "loaded from the temporary directory:\n" << Lines(inTemp.Loaded());
     CleanUpFailedInstall(kDefaultDir);
 }
 
