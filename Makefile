@@ -22,7 +22,7 @@ SESSION64 := TW_WINEARCH=win64 TW_WINEPREFIX=$(PREFIX64) scripts/session
 # In a recipe: the architecture this machine runs, decided once for the whole recipe.
 ARCH = arch=$$(scripts/host-arch)
 
-.PHONY: all host win32 win64 windows run test check bench clean tools host-asan fuzz
+.PHONY: all host win32 win64 windows run test check bench clean tools host-asan fuzz release
 
 all: windows
 
@@ -57,7 +57,8 @@ run: tools
 	fi
 
 # The x86-64 suites run everywhere; the 32-bit ones where the machine can run them, and their
-# checks that need no Windows (the programs' headers, imports, resources) everywhere.
+# checks that need no Windows (the programs' headers, imports, resources) everywhere. Then a
+# release signed with a throwaway certificate, in a temporary directory (tests/release).
 test: windows host-asan
 	@cd $(HOST) && ctest --output-on-failure
 	@$(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -j2'
@@ -67,6 +68,7 @@ test: windows host-asan
 	    (cd $(WIN) && ctest --output-on-failure -L nowine) && \
 	    echo "make test: the 32-bit Win32 and end-to-end suites were not run: $$(scripts/host-arch --why)"; \
 	fi
+	@TW_WINEARCH=win64 TW_WINEPREFIX=$(abspath $(BUILD))/release/prefix64 scripts/session tests/release/release-test
 	@cd $(ASAN) && ctest --output-on-failure
 	@scripts/fuzz $(ASAN) 20
 
@@ -104,6 +106,12 @@ bench: windows
 	    scripts/bench-setup --sizes $(WIN) || rc=1; \
 	    echo "make bench: the 32-bit silent install was not timed: $$(scripts/host-arch --why)"; \
 	fi; exit $$rc
+
+# setup.exe of both builds in dist/x86 and dist/x64 with dist/SHA256SUMS, built in build/release;
+# signed when TW_SIGN_PKCS12 (and TW_SIGN_PASSWORD) or TW_SIGN_CERT and TW_SIGN_KEY name a
+# certificate, with TW_SIGN_TIMESTAMP as the time-stamp server when given.
+release: host
+	@scripts/release dist
 
 clean:
 	rm -rf $(BUILD)

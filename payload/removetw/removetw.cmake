@@ -6,7 +6,7 @@ if(TARGET removetw)
         ${CMAKE_SOURCE_DIR}/payload/removetw/uninstargs.cpp
         ${CMAKE_SOURCE_DIR}/payload/removetw/removetw.rc)
     set_source_files_properties(${CMAKE_SOURCE_DIR}/payload/removetw/removetw.rc PROPERTIES
-        OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/strings.rc;${CMAKE_SOURCE_DIR}/src/resources/resource.h;${CMAKE_SOURCE_DIR}/src/resources/art/app_main.ico;${CMAKE_BINARY_DIR}/manifest/removetw.manifest")
+        OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/strings.rc;${CMAKE_SOURCE_DIR}/src/resources/resource.h;${CMAKE_SOURCE_DIR}/src/resources/art/app_main.ico;${CMAKE_BINARY_DIR}/manifest/removetw.manifest;${VERSION_RC_DEPENDS}")
     target_include_directories(removetw PRIVATE ${CMAKE_SOURCE_DIR}/payload/removetw)
     target_link_libraries(removetw PRIVATE setupcore)
 endif()

@@ -9,6 +9,7 @@
 #include "../shell/manifest.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../support/syslib.h"
 #include "dde.h"
 #include "linkname.h"
 
@@ -42,7 +43,7 @@ FARPROC Entry(const char *dll, const char *name)
 {
     HMODULE module = GetModuleHandleA(dll);
     if (!module)
-        module = LoadLibraryA(dll);
+        module = LoadSystemLibrary(dll);
     return module ? GetProcAddress(module, name) : NULL;
 }
 

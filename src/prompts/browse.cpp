@@ -8,6 +8,7 @@
 #include "../shell/setup.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../support/syslib.h"
 #include "getdir.h"
 #include "paths.h"
 
@@ -21,7 +22,7 @@ typedef BOOL(WINAPI *OpenFileNameProc)(LPOPENFILENAMEA);
 
 static OpenFileNameProc LoadOpenFileDialog(void)
 {
-    HMODULE library = LoadLibraryA(openDialogLibrary ? openDialogLibrary : "COMDLG32.DLL");
+    HMODULE library = LoadSystemLibrary(openDialogLibrary ? openDialogLibrary : "COMDLG32.DLL");
     return library ? (OpenFileNameProc)(void (*)(void))GetProcAddress(library, "GetOpenFileNameA") : NULL;
 }
 

@@ -109,6 +109,9 @@
 #define IDS_ANOTHER_RUN             10114
 #define IDS_PROMPT_UNANSWERED       10115
 
+/* String table, libraries the setup loads from the system directory. */
+#define IDS_LZ32_MISSING            10120
+
 /* String table, removal of a prior installation. */
 #define IDS_REMOVE_COMPLETE         10010
 #define IDS_REMOVE_CAPTION          10011

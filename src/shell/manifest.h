@@ -5,9 +5,12 @@
 #include <windows.h>
 #include <stdint.h>
 
+#include "twversion.h"
+
 #define MANIFEST_TEXT_SIZE 256
-// The product's version, as the list of installed programs shows it.
-#define PRODUCT_VERSION "1.0"
+// The product's version, as the list of installed programs shows it: the build's version,
+// the one the programs' version resources carry.
+#define PRODUCT_VERSION TW_VERSION_TEXT
 
 // Status bits of a FileEntry, set during a run.
 #define FILE_COPIED 1

@@ -1,8 +1,6 @@
 // The copy engine: expansion through LZ32 into a working file, prompts, and the copy loop.
 #include "copy.h"
 
-#include <lzexpand.h>
-
 #include "../resources/resource.h"
 #include "../shell/setup.h"
 #include "../support/messages.h"
@@ -12,6 +10,7 @@
 #include "filechange.h"
 #include "integrity.h"
 #include "journal.h"
+#include "lzexpand.h"
 #include "progress.h"
 
 int32_t lastCopiedDisk;
@@ -90,6 +89,8 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
         return EXPAND_NO_SOURCE;
     if (!MayOverwrite(targetPath))
         return EXPAND_DONE;
+    if (!LoadLzApi())
+        return EXPAND_FAILED;
 
     HANDLE source = OpenSource(compressedPath);
     if (source == INVALID_HANDLE_VALUE)
@@ -102,7 +103,7 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
         return EXPAND_FAILED;
     }
     // LZ32 works on HFILE numbers; a 32-bit handle value is one.
-    HFILE lz = LZInit((HFILE)(INT_PTR)source);
+    HFILE lz = lzApi.init((HFILE)(INT_PTR)source);
     if (lz < 0) {
         CloseHandle(source);
         return EXPAND_FAILED;
@@ -113,11 +114,11 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
     if (TargetWritable(targetPath))
         target = CreateFileBeside(targetPath, tempPath, sizeof tempPath);
     if (target == INVALID_HANDLE_VALUE) {
-        LZClose(lz);
+        lzApi.close(lz);
         return EXPAND_NO_TARGET;
     }
-    LONG n = LZCopy(lz, (HFILE)(INT_PTR)target);
-    LZClose(lz);
+    LONG n = lzApi.copy(lz, (HFILE)(INT_PTR)target);
+    lzApi.close(lz);
     BOOL closed = CloseHandle(target);
     // LZ32 decodes to the end of the input, whatever the header says: a short or overlong
     // result is a damaged source.

@@ -20,6 +20,7 @@
 #include "copy.h"
 #include "extract.h"
 #include "journal.h"
+#include "lzexpand.h"
 #include "progress.h"
 #include "record.h"
 #include "remove.h"
@@ -165,6 +166,13 @@ int RunInstall(HWND mainWindow)
         int r = RemoveInstallation(mainWindow);
         setupExitCode = !found ? EXIT_SETUP_FAILED : removalNeedsRestart ? EXIT_SETUP_RESTART : EXIT_SETUP_OK;
         return r;
+    }
+
+    // Without LZ32 no file could be expanded: end before anything is changed.
+    if (!LoadLzApi()) {
+        ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_LZ32_MISSING);
+        setupExitCode = EXIT_SETUP_FAILED;
+        return 0;
     }
 
     // From here every change to the machine is recorded, to be undone if the install fails.

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "scenario.h"
 #include "testutil.h"
+#include "twversion.h"
 
 using namespace e2e;
 
@@ -205,7 +206,7 @@ TEST(Install, UninstallEntryDescribesTheProductAndUninstallsQuietly)
     EXPECT_EQ("Ardenfel", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher"));
     EXPECT_EQ(dir, RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"));
     EXPECT_EQ(dir + "\\tarnwell.exe", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
-    EXPECT_NE("<absent>", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"));
+    EXPECT_EQ(TW_VERSION_TEXT, RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"));
     EXPECT_NE("<absent>", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize"));
     EXPECT_EQ("1", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify"));
     EXPECT_EQ("1", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair"));

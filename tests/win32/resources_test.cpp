@@ -10,6 +10,7 @@
 
 #include "resources/resource.h"
 #include "testutil.h"
+#include "twversion.h"
 
 namespace {
 
@@ -370,6 +371,7 @@ const Message kMessages[] = {
     {10113, "The interrupted installation's change to %1!s! lies outside its directories and was left alone."},
     {10114, "Another installation or removal of %1!s! is in progress.\nPlease try again when it has finished."},
     {10115, "No answer within %1!u! seconds: %2!s!"},
+    {10120, "The file expansion library LZ32.DLL could not be loaded from the Windows system directory.\nNothing has been installed."},
 };
 
 // Keyed by number, so a define bound to the wrong number shows up as a wrong text.
@@ -487,6 +489,70 @@ TEST(Bitmaps, BannerAndLogoHaveTheirSizesAndDepthsAndPaintAsDrawn) {
         DWORD colours = h->biClrUsed ? h->biClrUsed : 1u << want.bits;
         EXPECT_LE(colours, 1u << want.bits);
         EXPECT_EQ(size, h->biSize + colours * 4 + h->biSizeImage);
+    }
+}
+
+// ---------------------------------------------------------------- version resources
+
+struct Program {
+    const char* path;
+    const char* description;
+    const char* internalName;
+    const char* originalName;
+};
+
+// What inventory tools and detection rules read: the fixed numbers and, in US English with
+// the Windows Latin-1 code page, the texts.
+TEST(Version, ShippedProgramsCarryTheBuildsVersionAndTheirNames) {
+    std::vector<Program> programs = {{SETUP_EXE_PATH, "Tarnwell Setup", "setup", "setup.exe"}};
+#ifdef REMOVETW_EXE_PATH
+    programs.push_back({REMOVETW_EXE_PATH, "Tarnwell Uninstall", "removetw", "removetw.exe"});
+    programs.push_back({TARNWELL_EXE_PATH, "Tarnwell network utility", "tarnwell", "tarnwell.exe"});
+#endif
+    const WORD numbers[4] = {TW_VERSION_NUMBERS};
+    for (const Program& p : programs) {
+        std::string path = HostToWinPath(p.path);
+        SCOPED_TRACE(path);
+        DWORD handle = 0;
+        DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+        ASSERT_NE(size, 0u) << "no version resource";
+        std::vector<BYTE> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        ASSERT_GE(length, sizeof *fixed);
+        const DWORD ms = MAKELONG(numbers[1], numbers[0]), ls = MAKELONG(numbers[3], numbers[2]);
+        EXPECT_EQ(Hex(fixed->dwFileVersionMS) + Hex(fixed->dwFileVersionLS), Hex(ms) + Hex(ls));
+        EXPECT_EQ(Hex(fixed->dwProductVersionMS) + Hex(fixed->dwProductVersionLS), Hex(ms) + Hex(ls));
+        EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+        WORD* translation = nullptr;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+        ASSERT_EQ(length, 4u);
+        EXPECT_EQ(translation[0], 1033);
+        EXPECT_EQ(translation[1], 1252);
+
+        const std::pair<const char*, std::string> texts[] = {
+            {"CompanyName", "Ardenfel"},
+            {"ProductName", "Tarnwell"},
+            {"FileVersion", TW_VERSION_TEXT},
+            {"ProductVersion", TW_VERSION_TEXT},
+            {"FileDescription", p.description},
+            {"InternalName", p.internalName},
+            {"OriginalFilename", p.originalName},
+            {"LegalCopyright", TW_COPYRIGHT},
+        };
+        for (const auto& t : texts) {
+            std::string key = std::string("\\StringFileInfo\\040904E4\\") + t.first;
+            char* value = nullptr;
+            if (!VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) {
+                ADD_FAILURE() << t.first << " is missing";
+                continue;
+            }
+            EXPECT_EQ(t.second, std::string(value)) << t.first;
+        }
     }
 }
 

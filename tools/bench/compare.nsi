@@ -1,10 +1,18 @@
 ; The bench's yardstick: an NSIS installer of the same six files, with the same record and
-; Start Menu items as setup.exe makes. makensis -DPAYLOAD=<dir of the expanded files> -DOUT=<exe>
+; Start Menu items as setup.exe makes. makensis -DPAYLOAD=<dir of the expanded files> -DOUT=<exe>,
+; and -DAMD64 for the x86-64 installer that the x86-64 setup.exe is compared with.
+!ifdef AMD64
+Unicode true
+Target amd64-unicode
+!define PROGRAMS "$PROGRAMFILES64"
+!else
 Unicode false
+!define PROGRAMS "$PROGRAMFILES"
+!endif
 SetCompressor /SOLID lzma
 Name "Tarnwell"
 OutFile "${OUT}"
-InstallDir "$PROGRAMFILES\Tarnwell"
+InstallDir "${PROGRAMS}\Tarnwell"
 RequestExecutionLevel admin
 ShowInstDetails nevershow
 
