@@ -45,7 +45,8 @@ static Change changes[JOURNAL_CAPACITY];
 static int rootCount;
 static char roots[JOURNAL_ROOTS][MAX_PATH];
 static Snapshot settingsBefore, profileBefore, uninstallBefore;
-static HANDLE journalFile = INVALID_HANDLE_VALUE;
+static HANDLE journalFile;  // null while the run has written no entry
+static int journalBroken;
 static char line[JOURNAL_LINE_SIZE];
 
 static const char *const settingsLevels[3] = {VENDOR_KEY_PATH, PRODUCT_KEY_PATH, SETTINGS_KEY_PATH};
@@ -82,14 +83,15 @@ static void ForgetSnapshot(Snapshot *s)
 // the one found at the start.
 static void Forget(int deleteFound = 0)
 {
-    int ours = journalFile != INVALID_HANDLE_VALUE;
+    int ours = journalFile != NULL;
     if (ours) {
         CloseHandle(journalFile);
-        journalFile = INVALID_HANDLE_VALUE;
+        journalFile = NULL;
     }
     char path[MAX_PATH];
     if ((ours || deleteFound) && JournalPath(path, sizeof path))
         DeleteFileA(path);
+    journalBroken = 0;
     changeCount = 0;
     rootCount = 0;
     ForgetSnapshot(&settingsBefore);
@@ -98,22 +100,30 @@ static void Forget(int deleteFound = 0)
 }
 
 // Appends one entry to the journal file and flushes it to the disk; the file is made with
-// the run's first entry. 0 when that cannot be done.
+// the run's first entry. 0 when that cannot be done. After a failed write the file may end in
+// a broken entry, past which nothing is read: no later change may be recorded then.
 static int WriteEntry(char kind, const char *field1, const char *field2)
 {
-    if (journalFile == INVALID_HANDLE_VALUE) {
+    if (journalBroken)
+        return 0;
+    if (!journalFile) {
         char path[MAX_PATH];
         if (!JournalPath(path, sizeof path))
             return 0;
-        journalFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL);
-        if (journalFile == INVALID_HANDLE_VALUE)
+        if (file == INVALID_HANDLE_VALUE)
             return 0;
+        journalFile = file;
     }
     size_t n = FormatJournalEntry(line, sizeof line, kind, field1, field2);
+    if (!n)
+        return 0;
     DWORD written = 0;
-    return n && WriteFile(journalFile, line, (DWORD)n, &written, NULL) && written == n &&
-           FlushFileBuffers(journalFile);
+    if (WriteFile(journalFile, line, (DWORD)n, &written, NULL) && written == n && FlushFileBuffers(journalFile))
+        return 1;
+    journalBroken = 1;
+    return 0;
 }
 
 void JournalBegin(void)
@@ -396,7 +406,7 @@ int JournalCommit(void)
 {
     // Without the mark on disk a kill from here on would undo a finished install, so the
     // mark is written before anything is deleted; a run that cannot write it still finishes.
-    if (recording && journalFile != INVALID_HANDLE_VALUE)
+    if (recording && journalFile)
         WriteEntry(JOURNAL_COMMIT, "", "");
     int restart = Finish();
     Forget();
