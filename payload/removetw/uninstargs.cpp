@@ -121,14 +121,5 @@ int PathIsWithin(const char *path, const char *dir)
         --n;
     if (!n || strlen(path) < n)
         return 0;
-    for (size_t i = 0; i < n; ++i) {
-        char a = path[i], b = dir[i];
-        if (a >= 'A' && a <= 'Z')
-            a = (char)(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z')
-            b = (char)(b - 'A' + 'a');
-        if (a != b)
-            return 0;
-    }
-    return path[n] == '\0' || path[n] == '\\';
+    return StrEqualNoCaseN(path, dir, n) && (path[n] == '\0' || path[n] == '\\');
 }

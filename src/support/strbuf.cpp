@@ -202,6 +202,14 @@ int StrEqualNoCase(const char *a, const char *b)
     return *a == *b;
 }
 
+int StrEqualNoCaseN(const char *a, const char *b, size_t n)
+{
+    for (size_t i = 0; i < n; i++)
+        if (LowerAscii((unsigned char)a[i]) != LowerAscii((unsigned char)b[i]))
+            return 0;
+    return 1;
+}
+
 void StripTrailingBackslash(char *s)
 {
     size_t n = strlen(s);

@@ -27,6 +27,8 @@ size_t StrLength(const char *s, size_t cap);
 
 // Case-insensitive ASCII comparison, the way file and group names compare on Windows.
 int StrEqualNoCase(const char *a, const char *b);
+// The same over the first n characters of each, which the caller knows are there.
+int StrEqualNoCaseN(const char *a, const char *b, size_t n);
 // Removes one trailing backslash, if there is one.
 void StripTrailingBackslash(char *s);
 // Appends a backslash unless the text already ends in one; 0 when it did not fit.

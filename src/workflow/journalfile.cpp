@@ -123,20 +123,6 @@ static size_t DirectoryLength(const char *path)
     return (size_t)(slash - path);
 }
 
-static int SameTextNoCase(const char *a, const char *b, size_t n)
-{
-    for (size_t i = 0; i < n; i++) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = (char)(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = (char)(y - 'A' + 'a');
-        if (x != y)
-            return 0;
-    }
-    return 1;
-}
-
 // 1 when path's directory is one of the roots and its name is a plain one.
 static int DirectlyInRoot(const char *path, const char *const *roots, int rootCount)
 {
@@ -145,7 +131,7 @@ static int DirectlyInRoot(const char *path, const char *const *roots, int rootCo
     if (dirLength == 0 || !strcmp(name, ".") || !strcmp(name, "..") || strchr(name, '/') || strchr(name, ':'))
         return 0;
     for (int i = 0; i < rootCount; i++)
-        if (strlen(roots[i]) == dirLength && SameTextNoCase(roots[i], path, dirLength))
+        if (strlen(roots[i]) == dirLength && StrEqualNoCaseN(roots[i], path, dirLength))
             return 1;
     return 0;
 }
@@ -158,7 +144,7 @@ int JournalChangeAllowed(char kind, const char *path, const char *aside, const c
         size_t n = strlen(path);
         for (int i = 0; i < rootCount; i++) {
             size_t r = strlen(roots[i]);
-            if ((r == n || (r > n && roots[i][n] == '\\')) && SameTextNoCase(roots[i], path, n))
+            if ((r == n || (r > n && roots[i][n] == '\\')) && StrEqualNoCaseN(roots[i], path, n))
                 return 1;
         }
         return 0;
@@ -170,7 +156,7 @@ int JournalChangeAllowed(char kind, const char *path, const char *aside, const c
     if (kind == JOURNAL_FILE_CREATED)
         return 1;
     size_t dirLength = DirectoryLength(path);
-    return aside && strlen(aside) > dirLength && SameTextNoCase(aside, path, dirLength + 1) &&
+    return aside && strlen(aside) > dirLength && StrEqualNoCaseN(aside, path, dirLength + 1) &&
            IsSiblingTempName(aside + dirLength + 1);
 }
 
