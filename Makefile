@@ -20,7 +20,7 @@ PREFIX64 := $(abspath $(BUILD))/wineprefix64
 SESSION32 := TW_WINEARCH=win32 TW_WINEPREFIX=$(PREFIX32) scripts/session
 SESSION64 := TW_WINEARCH=win64 TW_WINEPREFIX=$(PREFIX64) scripts/session
 # In a recipe: the architecture this machine runs, decided once for the whole recipe.
-ARCH = arch=$$(scripts/host-arch)
+DECIDE_ARCH = arch=$$(scripts/host-arch)
 
 .PHONY: all host win32 win64 windows run test check bench clean tools host-asan fuzz release
 
@@ -48,7 +48,7 @@ windows: win32 win64
 # The 32-bit setup.exe in a 32-bit prefix where the machine runs 32-bit code, else the x86-64
 # one in a 64-bit prefix; the first line after the tools says which, before the build.
 run: tools
-	@$(ARCH); if [ $$arch = win32 ]; then \
+	@$(DECIDE_ARCH); if [ $$arch = win32 ]; then \
 	    echo "make run: the 32-bit setup.exe ($(WIN)/setup.exe) in a 32-bit Wine prefix ($(PREFIX32))"; \
 	    $(MAKE) windows && $(SESSION32) scripts/run-setup $(WIN)/setup.exe; \
 	else \
@@ -62,7 +62,7 @@ run: tools
 test: windows host-asan
 	@cd $(HOST) && ctest --output-on-failure
 	@$(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -j2'
-	@$(ARCH); if [ $$arch = win32 ]; then \
+	@$(DECIDE_ARCH); if [ $$arch = win32 ]; then \
 	    $(SESSION32) sh -c 'cd $(WIN) && ctest --output-on-failure -j2'; \
 	else \
 	    (cd $(WIN) && ctest --output-on-failure -L nowine) && \
@@ -82,9 +82,10 @@ fuzz: host-asan
 	@scripts/fuzz $(ASAN) $(FUZZ_SECONDS)
 
 # One Win32 test program, or those matching T, e.g. `make check T=support`, in the 32-bit build
-# where the machine runs it, else in the x86-64 one; `make check T=support ARCH=win64` chooses.
+# where the machine runs it, else in the x86-64 one; `TW_ARCH=win64 make check T=support`
+# takes the x86-64 one on any machine.
 check: windows
-	@arch=$${ARCH:-$$(scripts/host-arch)}; if [ $$arch = win32 ]; then \
+	@$(DECIDE_ARCH); if [ $$arch = win32 ]; then \
 	    $(SESSION32) sh -c 'cd $(WIN) && ctest --output-on-failure -R "$(T)"'; \
 	else \
 	    $(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -R "$(T)"'; \
@@ -98,7 +99,7 @@ bench: windows
 	@scripts/bootstrap bench
 	@cmake --build $(WIN) --target setupstub installbench
 	@cmake --build $(WIN64) --target setupstub installbench
-	@$(ARCH); rc=0; \
+	@$(DECIDE_ARCH); rc=0; \
 	TW_WINEARCH=win64 TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix64 scripts/session scripts/bench-setup $(WIN64) || rc=1; \
 	if [ $$arch = win32 ]; then \
 	    TW_WINEARCH=win32 TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix scripts/session scripts/bench-setup $(WIN) || rc=1; \
