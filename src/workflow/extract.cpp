@@ -15,18 +15,6 @@
 #include "payloadtable.h"
 #include "progress.h"
 
-// The temporary directory with its trailing backslash; 0 when the system reports none or
-// one too long for the buffer (nothing is then written to some other directory instead).
-static int TempDirectory(char *out, size_t cap)
-{
-    DWORD n = GetTempPathA((DWORD)cap, out);
-    if (n == 0 || n >= cap) {
-        out[0] = '\0';
-        return 0;
-    }
-    return EnsureTrailingBackslash(out, cap);
-}
-
 // The resource is written to a working file beside its name and renamed only when every
 // byte is there: the copy engine must never find a partly written payload file. Bytes that
 // differ from the build's record are not written at all.

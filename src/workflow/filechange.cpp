@@ -83,10 +83,25 @@ int PutFileInPlace(const char *tempPath, const char *path)
     return MoveFileA(tempPath, path) != 0;
 }
 
+int TempDirectory(char *out, size_t cap)
+{
+    DWORD n = GetTempPathA((DWORD)cap, out);
+    if (n == 0 || n >= cap) {
+        out[0] = '\0';
+        return 0;
+    }
+    return EnsureTrailingBackslash(out, cap);
+}
+
+int IsInUseError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
 int DeleteFileAtRestart(const char *path, DWORD error)
 {
     DWORD attrs = GetFileAttributesA(path);
-    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attrs == INVALID_FILE_ATTRIBUTES ||
+    if (!IsInUseError(error) || attrs == INVALID_FILE_ATTRIBUTES ||
         (attrs & FILE_ATTRIBUTE_READONLY))
         return 0;
     return MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;

@@ -357,7 +357,7 @@ int ReplaceTarget(const char *workingPath, const char *targetPath)
         CloseHandle(probe);
     } else {
         DWORD error = GetLastError();
-        if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && inUseCandidate) {
+        if (IsInUseError(error) && inUseCandidate) {
             SetLastError(error);
             return REPLACE_IN_USE;
         }
@@ -365,7 +365,7 @@ int ReplaceTarget(const char *workingPath, const char *targetPath)
     char kept[MAX_PATH];
     if (!KeepFileBeside(targetPath, kept, sizeof kept)) {
         DWORD error = GetLastError();
-        int inUse = (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && inUseCandidate;
+        int inUse = IsInUseError(error) && inUseCandidate;
         SetLastError(error);
         return inUse ? REPLACE_IN_USE : REPLACE_FAILED;
     }
@@ -379,7 +379,7 @@ int ReplaceTarget(const char *workingPath, const char *targetPath)
         JournalNotMade();
         if (!DeleteFileA(kept))
             DeleteFileAtRestart(kept, GetLastError());
-        int inUse = (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && inUseCandidate;
+        int inUse = IsInUseError(error) && inUseCandidate;
         SetLastError(error);
         return inUse ? REPLACE_IN_USE : REPLACE_FAILED;
     }
@@ -557,11 +557,9 @@ static int UndoAll(void)
 }
 
 // The temporary directory without its trailing backslash; empty when it is not known.
-static void TempDirectory(char *out, size_t cap)
+static void TempDirectoryName(char *out, size_t cap)
 {
-    DWORD n = GetTempPathA((DWORD)cap, out);
-    if (n == 0 || n >= cap)
-        out[0] = '\0';
+    TempDirectory(out, cap);
     StripTrailingBackslash(out);
 }
 
@@ -569,7 +567,7 @@ static void TempDirectory(char *out, size_t cap)
 static int ChangedTheMachine(void)
 {
     char temp[MAX_PATH];
-    TempDirectory(temp, sizeof temp);
+    TempDirectoryName(temp, sizeof temp);
     size_t n = strlen(temp);
     for (int i = 0; i < changeCount; i++) {
         const char *path = changes[i].path;
@@ -675,7 +673,7 @@ int JournalRecover(void)
     // The directory named is the first the run installed into: the temporary directory,
     // where the payload is extracted first, only when the run got no further.
     char dir[MAX_PATH], temp[MAX_PATH];
-    TempDirectory(temp, sizeof temp);
+    TempDirectoryName(temp, sizeof temp);
     StrCopy(dir, sizeof dir, rootCount ? roots[0] : "");
     for (int i = rootCount - 1; i >= 0; i--)
         if (!StrEqualNoCase(roots[i], temp))

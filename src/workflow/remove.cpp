@@ -164,7 +164,7 @@ static int RemoveGroupAndDirectory(const char *installedDir, const char *group, 
     int status = RemoveDirectoryA(installedDir) ? 0 : -1;
     if (status < 0) {
         DWORD error = GetLastError();
-        if ((error == ERROR_DIR_NOT_EMPTY || error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) &&
+        if ((error == ERROR_DIR_NOT_EMPTY || IsInUseError(error)) &&
             CountEntries(installedDir, waiting) <= waiting && MoveFileExA(installedDir, NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) {
             removalNeedsRestart = 1;
             status = 1;
