@@ -8,7 +8,7 @@
 #include "shell/setup.h"
 #include "support/messages.h"
 #include "support/strbuf.h"
-#include "workflow/record.h"
+#include "changes/record.h"
 #include "workflow/remove.h"
 #include "removetw_res.h"
 #include "uninstargs.h"

@@ -5,7 +5,7 @@
 #include "../shell/manifest.h"
 #include "../shell/setup.h"
 #include "../support/messages.h"
-#include "../workflow/record.h"
+#include "../changes/record.h"
 
 #define ACTION_LABEL_SIZE 256
 

@@ -7,7 +7,7 @@
 #include "../support/format.h"
 #include "../support/messages.h"
 #include "../support/unattended.h"
-#include "../workflow/journal.h"
+#include "../changes/journal.h"
 #include "paths.h"
 
 #define DIRTREE_TEXT_SIZE 256

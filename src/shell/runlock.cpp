@@ -1,7 +1,7 @@
 // One run at a time: a named mutex held from start to end, and the recovery of a killed run.
 #include "../resources/resource.h"
 #include "../support/messages.h"
-#include "../workflow/journal.h"
+#include "../changes/journal.h"
 #include "manifest.h"
 #include "setup.h"
 

@@ -8,11 +8,11 @@
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "copy.h"
-#include "filechange.h"
-#include "copypaths.h"
-#include "integrity.h"
-#include "journal.h"
-#include "payloadtable.h"
+#include "../changes/filechange.h"
+#include "../changes/copypaths.h"
+#include "../changes/integrity.h"
+#include "../changes/journal.h"
+#include "../changes/payloadtable.h"
 #include "progress.h"
 
 // The resource is written to a working file beside its name and renamed only when every

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "../shell/manifest.h"
-#include "payloadtable.h"
+#include "../changes/payloadtable.h"
 
 // Results of ExtractResourceFile.
 #define EXTRACT_DONE 1

@@ -19,10 +19,10 @@
 #include "../support/unattended.h"
 #include "copy.h"
 #include "extract.h"
-#include "journal.h"
+#include "../changes/journal.h"
 #include "lzexpand.h"
 #include "progress.h"
-#include "record.h"
+#include "../changes/record.h"
 #include "remove.h"
 #include "version.h"
 

@@ -11,8 +11,8 @@
 #include "../shell/setup.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
-#include "filechange.h"
-#include "record.h"
+#include "../changes/filechange.h"
+#include "../changes/record.h"
 
 #define REMOVE_TEXT_SIZE 512
 

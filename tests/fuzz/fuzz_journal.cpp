@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "workflow/journalfile.h"
+#include "changes/journalfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

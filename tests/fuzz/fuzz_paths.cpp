@@ -6,7 +6,7 @@
 
 #include "prompts/paths.h"
 #include "support/strbuf.h"
-#include "workflow/copypaths.h"
+#include "changes/copypaths.h"
 
 // A composed path: 1 and the path when it fits in cap bytes, else 0 and an empty buffer.
 static void CheckComposed(int fit, const std::vector<char> &out, const std::string &path)

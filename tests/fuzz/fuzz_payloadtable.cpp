@@ -3,7 +3,7 @@
 
 #include <strings.h>
 
-#include "workflow/payloadtable.h"
+#include "changes/payloadtable.h"
 
 static uint32_t Le32(const unsigned char *p)
 {

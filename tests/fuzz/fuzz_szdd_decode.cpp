@@ -2,7 +2,7 @@
 #include "fuzz.h"
 
 #include "szdd_codec.h"
-#include "workflow/copypaths.h"
+#include "changes/copypaths.h"
 
 // The format read plainly: every item to the end of the input. Sets *cut when the input ends
 // inside a match and *past when the items give more than length bytes or one starts after them.

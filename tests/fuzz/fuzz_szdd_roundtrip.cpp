@@ -2,7 +2,7 @@
 #include "fuzz.h"
 
 #include "szdd_codec.h"
-#include "workflow/copypaths.h"
+#include "changes/copypaths.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "workflow/copypaths.h"
+#include "changes/copypaths.h"
 
 TEST(CopyPaths, SourceAndTargetJoinAsTheirDirectoriesAreGiven)
 {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "workflow/journalfile.h"
+#include "changes/journalfile.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "support/crc32.h"
-#include "workflow/payloadtable.h"
+#include "changes/payloadtable.h"
 
 TEST(Crc32, KnownValuesAndPiecesInOrder)
 {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "copytestutil.h"
-#include "workflow/copypaths.h"
+#include "changes/copypaths.h"
 
 namespace {
 

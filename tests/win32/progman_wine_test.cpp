@@ -11,7 +11,7 @@
 #include "shell/manifest.h"
 #include "shell/setup.h"
 #include "support/strbuf.h"
-#include "workflow/record.h"
+#include "changes/record.h"
 #include "workflow/remove.h"
 
 using Lines = std::vector<std::string>;

@@ -6,7 +6,7 @@
 #include "progmantest.h"
 #include "shell/manifest.h"
 #include "shell/setup.h"
-#include "workflow/record.h"
+#include "changes/record.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include "shell/setup.h"
 #include "support/messages.h"
 #include "uidriver.h"
-#include "workflow/journal.h"
-#include "workflow/journalfile.h"
-#include "workflow/record.h"
+#include "changes/journal.h"
+#include "changes/journalfile.h"
+#include "changes/record.h"
 #include "workflow/remove.h"
 
 using uidriver::UiDriver;

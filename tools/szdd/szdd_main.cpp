@@ -7,7 +7,7 @@
 
 #include "support/crc32.h"
 #include "szdd_codec.h"
-#include "workflow/payloadtable.h"
+#include "changes/payloadtable.h"
 
 namespace {
 
