@@ -113,6 +113,7 @@
 #define IDS_LZ32_MISSING            10120
 
 /* String table, the command line. */
+#define IDS_BAD_COMMAND             10129
 #define IDS_BAD_COMMAND_NO_VALUE    10130
 #define IDS_BAD_COMMAND_TOO_LONG    10131
 #define IDS_BAD_COMMAND_NOT_ABSOLUTE 10132

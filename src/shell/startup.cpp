@@ -55,14 +55,13 @@ static void ShowUsage(void)
     ReportText(mainWindow, installManifest.productTitle, MB_ICONINFORMATION, text);
 }
 
-// Reports a command line that cannot be used, naming its bad part.
+// Reports a command line that cannot be used, naming its bad part: the messages of the
+// errors follow IDS_BAD_COMMAND in their order.
 static void ReportBadCommand(const CommandLine *line)
 {
-    static const unsigned messages[] = {0, IDS_BAD_COMMAND_NO_VALUE, IDS_BAD_COMMAND_TOO_LONG,
-                                        IDS_BAD_COMMAND_NOT_ABSOLUTE, IDS_BAD_COMMAND_BAD_NAME,
-                                        IDS_BAD_COMMAND_BAD_GROUP, IDS_BAD_COMMAND_LOG_FAILED};
-    ReportMessage(mainWindow, installManifest.productTitle, MB_ICONERROR, messages[line->error],
-                  line->badSwitch, line->badValue);
+    char part[MESSAGE_TEMPLATE_SIZE];
+    ComposeMessage(part, sizeof part, IDS_BAD_COMMAND + line->error, line->badSwitch, line->badValue);
+    ReportMessage(mainWindow, installManifest.productTitle, MB_ICONERROR, IDS_BAD_COMMAND, part);
 }
 
 int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *commandLine, int showCommand)

@@ -288,7 +288,9 @@ TEST(Platform, NT350IsRefused)
 
 // What a deployment tool does: a silent install onto a second drive with its own group and
 // log, an update that names other values and stays where the product is, then the entry's
-// QuietUninstallString: nothing is left on the drive but the log.
+// QuietUninstallString: nothing is left on the drive but the log. Removal deletes only the
+// product's own group; a group of another name keeps its (now empty) folder, as one picked in
+// the group dialog does.
 TEST(Deploy, SilentInstallOnASecondDriveThenQuietUninstallString)
 {
     ASSERT_NE((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("T:\\")) << "the e2e prefix maps no drive T:";
@@ -318,7 +320,8 @@ TEST(Deploy, SilentInstallOnASecondDriveThenQuietUninstallString)
     EXPECT_RUN(removal, 0);
     ASSERT_EQ(1u, removal.copies.size());
     EXPECT_EQ(0u, removal.copies[0]);
-    EXPECT_REMOVED(dir, group, false);
+    EXPECT_REMOVED(dir, group, true);
+    EXPECT_TRUE(RemoveDirectoryA((ProgramsFolder() + "\\" + group).c_str())) << "the group folder is not empty";
     EXPECT_EQ(std::vector<std::string>{"logs"}, ListFiles("T:\\"));
     DeleteFileA(log.c_str());
     RemoveDirectoryA("T:\\logs");
