@@ -55,6 +55,8 @@ TEST(CommandLine, SwitchesThatInstallSilently)
         {"-q -l", "-r -q -l", true},
         {"-installqu -l", "-r -s", false},  // after -installqu nothing else is read
         {"-installsilent", "-l -s -r", false},
+        {"/QN", "/R /QUIET", false},
+        {"/silent /L", "-r /Q", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.install);
@@ -237,6 +239,7 @@ TEST(CommandLine, RefusedLineHelpAndTheDirectoryPromptStartingWithF)
     Script help;
     help.Expect("Tarnwell Install", "1639   invalid command line; nothing was changed").Press(IDOK);
     EXPECT_RUN(PlaySetup("/?", help), 0);
+    EXPECT_RUN(PlaySetup("-?", help), 0);
     RunResult quietHelp = PlaySetup("/HELP /Q /L");
     EXPECT_RUN(quietHelp, 0);
     EXPECT_TRUE(LogHas(quietHelp, "  -log FILE, /LOG=FILE  log every report to FILE instead\r\n")) << quietHelp.log;
