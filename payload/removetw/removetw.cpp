@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "shell/manifest.h"
 #include "shell/setup.h"
+#include "support/logpath.h"
 #include "support/messages.h"
 #include "support/strbuf.h"
 #include "changes/record.h"
@@ -68,9 +69,9 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
     return started;
 }
 
-static int Uninstall(const UninstallArgs *args)
+static int Uninstall(const CommandLine *args)
 {
-    char dir[UNINSTALL_DIR_SIZE];
+    char dir[COMMAND_DIR_SIZE];
     if (args->programDir[0])
         StrCopy(dir, sizeof dir, args->programDir);
     else if (!ReadRecordValue("DIR", "", dir, sizeof dir) || !RecordValueWhole("DIR"))
@@ -103,11 +104,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)showCommand;
     moduleInstance = instance;
     const char *tail = commandLine ? commandLine : "";
-    UninstallArgs args;
-    int parsed = ParseUninstallArgs(tail, &args);
+    CommandLine args;
+    int parsed = ParseCommandLine(tail, &args);
     setupMode.removeMode = 1;
     setupMode.silent = args.silent;
     setupMode.logging = args.logging;
+    if (parsed && args.logFile[0] && !UseLogFile(args.logFile))
+        parsed = 0;
     if (!LoadInstallManifest(instance, NULL, ""))
         return EXIT_SETUP_FAILED;
     // The record holds at most RECORD_VALUE_SIZE - 1 characters: a longer directory would be
@@ -130,7 +133,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     if (!BeginRun())
         return EXIT_SETUP_BUSY;
     if (!args.relocated) {
-        char dir[UNINSTALL_DIR_SIZE];
+        char dir[COMMAND_DIR_SIZE];
         if (args.programDir[0])
             StrCopy(dir, sizeof dir, args.programDir);
         else

@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "../support/cmdline.h"
 #include "../support/strbuf.h"
 
 namespace {
@@ -146,34 +147,9 @@ char *NextGroupName(char **cursor)
     return name;
 }
 
-static int IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// A switch of the uninstaller's command line standing alone at p: "-" and one of names.
-static int SwitchAt(const char *p, const char *names)
-{
-    return p[0] == '-' && p[1] && strchr(names, p[1]) && (p[2] == '\0' || IsBlank(p[2]));
-}
-
-// 1 when the uninstaller would not read the value back bare: it is empty, has an outer blank
-// or a leading quote, holds a blank and a value switch (-f, -d, -g), or ends in a blank and a
-// switch it takes off the last value (-s, -q, -l).
-static int UninstallValueNeedsQuotes(const char *value)
-{
-    size_t n = value ? strlen(value) : 0;
-    if (n == 0 || IsBlank(value[0]) || IsBlank(value[n - 1]) || value[0] == '"')
-        return 1;
-    for (const char *p = value; *p; p++)
-        if (IsBlank(*p) && SwitchAt(p + 1, "fdg"))
-            return 1;
-    return n >= 3 && IsBlank(value[n - 3]) && SwitchAt(value + n - 2, "sql");
-}
-
 static void UninstallValue(Builder *b, const char *value)
 {
-    if (UninstallValueNeedsQuotes(value))
+    if (CommandValueNeedsQuotes(value))
         Quoted(b, value);
     else
         Put(b, value);

@@ -8,9 +8,7 @@ static int LowerAscii(int c)
     return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c;
 }
 
-// 1 when the base name (before the first dot, trailing blanks ignored) names a device, which
-// Windows opens instead of a file in any folder.
-static int IsDeviceName(const char *name)
+int IsDeviceName(const char *name)
 {
     static const char *const devices[] = {"con", "prn", "aux", "nul", "clock$", "conin$", "conout$"};
     size_t n = strcspn(name, ".");

@@ -11,4 +11,8 @@
 // a device (CON, NUL, COM1, LPT1, ..., also with an extension), or when it does not fit cap.
 int MakeLinkFileName(char *out, size_t cap, const char *name);
 
+// 1 when the base name (before the first dot, trailing blanks ignored) names a device, which
+// Windows opens instead of a file in any folder.
+int IsDeviceName(const char *name);
+
 #endif

@@ -112,6 +112,16 @@
 /* String table, libraries the setup loads from the system directory. */
 #define IDS_LZ32_MISSING            10120
 
+/* String table, the command line. */
+#define IDS_BAD_COMMAND             10129
+#define IDS_BAD_COMMAND_NO_VALUE    10130
+#define IDS_BAD_COMMAND_TOO_LONG    10131
+#define IDS_BAD_COMMAND_NOT_ABSOLUTE 10132
+#define IDS_BAD_COMMAND_BAD_NAME    10133
+#define IDS_BAD_COMMAND_BAD_GROUP   10134
+#define IDS_BAD_COMMAND_LOG_FAILED  10135
+#define IDS_OPTION_NOT_USED         10136
+
 /* String table, removal of a prior installation. */
 #define IDS_REMOVE_COMPLETE         10010
 #define IDS_REMOVE_CAPTION          10011

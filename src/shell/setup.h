@@ -7,6 +7,8 @@
 #include "switches.h"
 
 extern SetupModeFlags setupMode;
+// The command line as read at start-up: the directories, group and log it names.
+extern CommandLine setupCommand;
 extern HINSTANCE moduleInstance;
 extern HWND mainWindow;
 // The modeless DLG_COPY dialog while extraction or copying shows it, else null.
@@ -20,6 +22,8 @@ extern HWND progressDialog;
 #define EXIT_SETUP_RESTART 3010
 // Another run of the setup or the uninstaller is in progress: nothing was done.
 #define EXIT_SETUP_BUSY 1618
+// The command line cannot be used: nothing was done.
+#define EXIT_SETUP_BAD_COMMAND 1639
 extern int setupExitCode;
 
 // The entry routine: start-up, message loop, exit code.

@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "../resources/resource.h"
+#include "../support/logpath.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "manifest.h"
@@ -36,6 +37,33 @@ static void ShowStartFailure(unsigned number)
     MessageBoxA(NULL, text, NULL, MB_ICONWARNING);
 }
 
+// The list of switches and exit codes, logged and, unless silent, shown.
+static void ShowUsage(void)
+{
+    char text[2048];
+    size_t used = 0;
+    HRSRC found = FindResourceA(moduleInstance, "USAGE", (LPCSTR)RT_RCDATA);
+    HGLOBAL loaded = found ? LoadResource(moduleInstance, found) : NULL;
+    const char *data = loaded ? (const char *)LockResource(loaded) : NULL;
+    DWORD size = data ? SizeofResource(moduleInstance, found) : 0;
+    for (DWORD i = 0; i < size && used + 1 < sizeof text; i++)
+        if (data[i] != '\r')
+            text[used++] = data[i];
+    while (used && text[used - 1] == '\n')
+        --used;
+    text[used] = '\0';
+    ReportText(mainWindow, installManifest.productTitle, MB_ICONINFORMATION, text);
+}
+
+// Reports a command line that cannot be used, naming its bad part: the messages of the
+// errors follow IDS_BAD_COMMAND in their order.
+static void ReportBadCommand(const CommandLine *line)
+{
+    char part[MESSAGE_TEMPLATE_SIZE];
+    ComposeMessage(part, sizeof part, IDS_BAD_COMMAND + line->error, line->badSwitch, line->badValue);
+    ReportMessage(mainWindow, installManifest.productTitle, MB_ICONERROR, IDS_BAD_COMMAND, part);
+}
+
 int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *commandLine, int showCommand)
 {
     (void)showCommand;
@@ -58,7 +86,19 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
         return 2;
     }
 
-    setupMode = ParseSwitches(commandLine, setupMode);
+    // The values come off the line first: the mode is read from the words that remain.
+    CommandLine *line = &setupCommand;
+    if (ParseCommandLine(commandLine, line))
+        CheckCommandValues(line);
+    setupMode = ModeFromCommand(line, setupMode);
+    if (line->logFile[0]) {
+        // A log that is itself the bad part, or cannot be created, is not written.
+        int logRefused = line->error && (line->badSwitch[1] | 0x20) == 'l';
+        if (logRefused || !UseLogFile(line->logFile)) {
+            RefuseCommandValue(line, COMMAND_LOG_FAILED, "-log", line->logFile);
+            setupMode.logging = 0;
+        }
+    }
 
     char infPath[512];
     DWORD n = GetModuleFileNameA(NULL, infPath, sizeof infPath);
@@ -72,6 +112,17 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
         WriteSetupLog("Failed to read INF file.");
         DestroyWindow(mainWindow);
         return EXIT_SETUP_FAILED;
+    }
+
+    // A line that cannot be used, and the list of switches, end the run before the lock and the
+    // recovery of a killed run: nothing is changed and nothing asked.
+    if (line->error || line->help) {
+        if (line->error)
+            ReportBadCommand(line);
+        else
+            ShowUsage();
+        DestroyWindow(mainWindow);
+        return line->error ? EXIT_SETUP_BAD_COMMAND : EXIT_SETUP_OK;
     }
 
     // Before the first question, in every mode.

@@ -7,3 +7,4 @@ HINSTANCE moduleInstance;
 HWND mainWindow;
 HWND progressDialog;
 int setupExitCode;  // EXIT_SETUP_FAILED from start-up on
+CommandLine setupCommand;

@@ -1,5 +1,6 @@
 // Messages from the string table, their reports, setup.log, pumping and centring.
 #include "messages.h"
+#include "logpath.h"
 
 #include <stdarg.h>
 #include <string.h>
@@ -62,7 +63,7 @@ void WriteSetupLog(const char *text)
 {
     if (!setupMode.logging)
         return;
-    HANDLE f = CreateFileA("setup.log", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+    HANDLE f = CreateFileA(SetupLogPath(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, NULL);
     if (f == INVALID_HANDLE_VALUE) {
         setupMode.logging = 0;  // silent for the rest of the run

@@ -37,6 +37,22 @@ static void LogCreationFailure(const char *dir, char *text, size_t cap)
     WriteSetupLog(text);
 }
 
+// Logs that a value of the command line was not used because the installation that is updated
+// keeps what it has; nothing is said when the two agree.
+static void LogValueNotUsed(const char *name, const char *given, const char *what, const char *recorded)
+{
+    char a[DIR_SIZE], b[DIR_SIZE];
+    StrCopy(a, sizeof a, given);
+    StrCopy(b, sizeof b, recorded);
+    StripTrailingBackslash(a);
+    StripTrailingBackslash(b);
+    if (StrEqualNoCase(a, b))
+        return;
+    char text[MESSAGE_TEMPLATE_SIZE];
+    ComposeMessage(text, sizeof text, IDS_OPTION_NOT_USED, name, given, what, recorded);
+    WriteSetupLog(text);
+}
+
 // Ends a failed or cancelled install: what it changed so far is put back first. A silent run
 // whose prompt nobody answered has failed, whatever the prompt's answer stands for.
 static int Fail(int exitCode)
@@ -72,14 +88,22 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
     const InstallManifest *m = &installManifest;
     char text[MESSAGE_TEMPLATE_SIZE];
     StrCopy(dataDir, DIR_SIZE, programDir);
-    if (m->options & OPTION_ASK_DATA_DIR) {
+    const char *given = setupCommand.dataDir;
+    int ask = (m->options & OPTION_ASK_DATA_DIR) != 0;
+    if (ask || given[0]) {
         const char *preset = m->dataDirPreset;
-        if (!StrEqualNoCase(preset, "program") && !StrEqualNoCase(preset, "none") && strlen(preset) > 2)
+        if (ask && !StrEqualNoCase(preset, "program") && !StrEqualNoCase(preset, "none") && strlen(preset) > 2)
             StrCopy(dataDir, DIR_SIZE, preset);
+        // -d replaces the default; the data directory of an installation stays where it is.
+        if (given[0])
+            StrCopy(dataDir, DIR_SIZE, given);
         char recorded[RECORD_VALUE_SIZE];
-        if (ReadRecordValue("DEFDIR", dataDir, recorded, sizeof recorded))
+        if (ReadRecordValue("DEFDIR", "", recorded, sizeof recorded) && RecordValueWhole("DEFDIR")) {
+            if (given[0])
+                LogValueNotUsed("-d", given, "data directory", recorded);
             StrCopy(dataDir, DIR_SIZE, recorded);
-        if (setupMode.silent) {
+        }
+        if (setupMode.silent || !ask) {
             if (!JournalRoot(dataDir) || !CreateDirectoryTree(dataDir)) {
                 LogCreationFailure(dataDir, text, sizeof text);
                 return 0;
@@ -88,8 +112,8 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
             LoadMessage(IDS_DATA_DIR_TITLE, promptTitle, sizeof promptTitle);
             StrCopy(browseSelector, sizeof browseSelector, "b");
             char answer[DIR_SIZE];
-            while (PromptForDirectory(mainWindow, moduleInstance,
-                                      "Please enter your preferred local data directory:", programDir, answer)) {
+            while (PromptForDirectory(mainWindow, moduleInstance, "Please enter your preferred local data directory:",
+                                      given[0] ? given : programDir, answer)) {
                 StrCopy(dataDir, DIR_SIZE, answer);
                 if (JournalRoot(dataDir) && CreateDirectoryTree(dataDir))
                     break;
@@ -108,8 +132,15 @@ static int CreateGroupAndItems(HWND mainWindow, const char *programDir, const ch
 {
     InstallManifest *m = &installManifest;
     char recorded[RECORD_VALUE_SIZE];
-    if (ReadRecordValue("GROUP", m->groupName, recorded, sizeof recorded))
+    // -g replaces the default group; an installation's recorded group stays.
+    const char *given = setupCommand.groupName;
+    if (given[0])
+        StrCopy(m->groupName, sizeof m->groupName, given);
+    if (ReadRecordValue("GROUP", "", recorded, sizeof recorded)) {
+        if (given[0])
+            LogValueNotUsed("-g", given, "group", recorded);
         StrCopy(m->groupName, sizeof m->groupName, recorded);
+    }
     if (!setupMode.silent && AskGroupName(mainWindow, moduleInstance) == 0)
         return 0;
     if (!m->groupName[0])
@@ -205,10 +236,18 @@ int RunInstall(HWND mainWindow)
     }
 
     PumpMessages();
+    // -f replaces the default, in every mode (the prompt starts with it); the directory of an
+    // installation stays where it is, so that an update replaces it there.
+    const char *given = setupCommand.programDir;
+    if (given[0])
+        StrCopy(programDir, sizeof programDir, given);
     char recorded[RECORD_VALUE_SIZE];
     // A recorded directory too long to read whole is not offered cut: the default stays.
-    if (ReadRecordValue("DIR", programDir, recorded, sizeof recorded) && RecordValueWhole("DIR"))
+    if (ReadRecordValue("DIR", "", recorded, sizeof recorded) && RecordValueWhole("DIR")) {
+        if (given[0])
+            LogValueNotUsed("-f", given, "directory", recorded);
         StrCopy(programDir, sizeof programDir, recorded);
+    }
 
     if (!setupMode.silent && !AskDestination(moduleInstance, mainWindow, programDir)) {
         ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_NO_DESTINATION);

@@ -55,6 +55,8 @@ TEST(CommandLine, SwitchesThatInstallSilently)
         {"-q -l", "-r -q -l", true},
         {"-installqu -l", "-r -s", false},  // after -installqu nothing else is read
         {"-installsilent", "-l -s -r", false},
+        {"/QN", "/R /QUIET", false},
+        {"/silent /L", "-r /Q", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.install);
@@ -215,4 +217,40 @@ TEST(BadInput, UninstallerGivenADirectoryTooLong)
     EXPECT_TRUE(r.copies.empty());
     opts.commandLine += " -s";
     EXPECT_RUN(Play(opts), 1603);
+}
+
+// A command line that cannot be used ends with 1639 before anything is changed or asked, with
+// the bad part named; the list of switches ends with 0; -f is where the prompt starts.
+TEST(CommandLine, RefusedLineHelpAndTheDirectoryPromptStartingWithF)
+{
+    Script refused;
+    refused.Expect("Tarnwell Install", "Invalid command line: -f needs a full path").Press(IDOK);
+    RunResult r = PlaySetup("-f Tarnwell -g Net", refused);
+    EXPECT_RUN(r, 1639);
+    RunResult silent = PlaySetup("/S -l -g CON");
+    EXPECT_RUN(silent, 1639);
+    EXPECT_TRUE(silent.windows.empty()) << Shown(silent);
+    EXPECT_TRUE(LogHas(silent, "Invalid command line: the group of -g cannot be a folder name: CON\r\n")) << silent.log;
+    EXPECT_RUN(PlaySetup("-s -log Q:\\none\\tw.log"), 1639);
+    EXPECT_FALSE(FileExists(kDefaultDir));
+    EXPECT_NO_RECORD();
+    EXPECT_TEMP_CLEAN();
+
+    Script help;
+    help.Expect("Tarnwell Install", "1639   invalid command line; nothing was changed").Press(IDOK);
+    EXPECT_RUN(PlaySetup("/?", help), 0);
+    EXPECT_RUN(PlaySetup("-?", help), 0);
+    RunResult quietHelp = PlaySetup("/HELP /Q /L");
+    EXPECT_RUN(quietHelp, 0);
+    EXPECT_TRUE(LogHas(quietHelp, "  -log FILE, /LOG=FILE  log every report to FILE instead\r\n")) << quietHelp.log;
+
+    Script prompt;
+    prompt.Expect("PROGRAM files directory").Press(IDCANCEL);
+    prompt.Expect("Tarnwell Install", "Can't continue without a destination directory!").Press(IDOK);
+    RunResult asked = PlaySetup("/I -f \"D:\\Chosen -r Dir\"", prompt);
+    EXPECT_RUN(asked, 1602);
+    for (const Seen &w : asked.windows)
+        if (w.step == 0)
+            EXPECT_EQ("D:\\Chosen -r Dir", ControlOf(w.info, IDC_GETDIR_EDIT).text);
+    EXPECT_TEMP_CLEAN();
 }

@@ -285,3 +285,44 @@ TEST(Platform, NT350IsRefused)
     EXPECT_NO_RECORD();
     EXPECT_TEMP_CLEAN();
 }
+
+// What a deployment tool does: a silent install onto a second drive with its own group and
+// log, an update that names other values and stays where the product is, then the entry's
+// QuietUninstallString: nothing is left on the drive but the log. Removal deletes only the
+// product's own group; a group of another name keeps its (now empty) folder, as one picked in
+// the group dialog does.
+TEST(Deploy, SilentInstallOnASecondDriveThenQuietUninstallString)
+{
+    ASSERT_NE((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("T:\\")) << "the e2e prefix maps no drive T:";
+    const std::string dir = "T:\\Net Tools", group = "Ardenfel Net", log = "T:\\logs\\tw setup.log";
+    ASSERT_TRUE(CreateDirectoryA("T:\\logs", NULL));
+    RunResult r = PlaySetup("/VERYSILENT -f T:\\Net Tools\\ -g Ardenfel Net /LOG=\"" + log + "\"");
+    EXPECT_RUN(r, 0);
+    EXPECT_FALSE(r.logExists) << "setup.log written to the current directory";
+    std::string text;
+    EXPECT_TRUE(ReadWholeFile(log, &text) && text.find("Installation successful!\r\n") != std::string::npos) << text;
+    EXPECT_INSTALLED(dir, group);
+    const std::string quiet = "\"" + dir + "\\removetw.exe\" -s -f " + dir + " -d " + dir + " -g " + group;
+    EXPECT_EQ(quiet, RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
+
+    EXPECT_RUN(PlaySetup("/s -f C:\\Elsewhere -d C:\\Elsewhere -g Other -log " + log), 0);
+    ASSERT_TRUE(ReadWholeFile(log, &text));
+    for (const std::string &line : {"-f C:\\Elsewhere was not used: the installation that is updated keeps its directory " + dir,
+                                    "-d C:\\Elsewhere was not used: the installation that is updated keeps its data directory " + dir,
+                                    "-g Other was not used: the installation that is updated keeps its group " + group})
+        EXPECT_NE(std::string::npos, text.find(line)) << line << " not in\n" << text;
+    EXPECT_INSTALLED(dir, group);
+    EXPECT_FALSE(FileExists("C:\\Elsewhere"));
+
+    RunOptions opts;
+    opts.commandLine = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    RunResult removal = Play(opts);
+    EXPECT_RUN(removal, 0);
+    ASSERT_EQ(1u, removal.copies.size());
+    EXPECT_EQ(0u, removal.copies[0]);
+    EXPECT_REMOVED(dir, group, true);
+    EXPECT_TRUE(RemoveDirectoryA((ProgramsFolder() + "\\" + group).c_str())) << "the group folder is not empty";
+    EXPECT_EQ(std::vector<std::string>{"logs"}, ListFiles("T:\\"));
+    DeleteFileA(log.c_str());
+    RemoveDirectoryA("T:\\logs");
+}

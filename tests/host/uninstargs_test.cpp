@@ -9,8 +9,8 @@
 
 TEST(UninstallArgs, UnquotedDirectoriesWithBlanksRunToTheNextSwitch)
 {
-    UninstallArgs a;
-    ASSERT_TRUE(ParseUninstallArgs(
+    CommandLine a;
+    ASSERT_TRUE(ParseCommandLine(
         "-f C:\\Program Files\\Tarnwell -d C:\\Program Files\\Tarnwell -g Net Tools", &a));
     EXPECT_STREQ("C:\\Program Files\\Tarnwell", a.programDir);
     EXPECT_STREQ("C:\\Program Files\\Tarnwell", a.dataDir);
@@ -22,26 +22,32 @@ TEST(UninstallArgs, UnquotedDirectoriesWithBlanksRunToTheNextSwitch)
 
 TEST(UninstallArgs, SwitchesBeforeOrAtTheEnd)
 {
-    UninstallArgs a;
-    ASSERT_TRUE(ParseUninstallArgs("-s -l -f C:\\Tw -d C:\\Tw -g Tarnwell", &a));
+    CommandLine a;
+    ASSERT_TRUE(ParseCommandLine("-s -l -f C:\\Tw -d C:\\Tw -g Tarnwell", &a));
     EXPECT_TRUE(a.silent);
     EXPECT_TRUE(a.logging);
     EXPECT_STREQ("Tarnwell", a.groupName);
 
-    ASSERT_TRUE(ParseUninstallArgs("-f C:\\Tw -d C:\\Tw -g Tarnwell Tools -s  ", &a));
+    ASSERT_TRUE(ParseCommandLine("-f C:\\Tw -d C:\\Tw -g Tarnwell Tools -s  ", &a));
     EXPECT_TRUE(a.silent);
     EXPECT_STREQ("Tarnwell Tools", a.groupName);
 
+    // What a deployment tool appends to the uninstall entry's line.
+    ASSERT_TRUE(ParseCommandLine("-f C:\\Tw -d C:\\Tw -g Tarnwell /VERYSILENT /L", &a));
+    EXPECT_TRUE(a.silent);
+    EXPECT_TRUE(a.logging);
+    EXPECT_STREQ("Tarnwell", a.groupName);
+
     // A blank-free word that merely starts like a switch is part of the value.
-    ASSERT_TRUE(ParseUninstallArgs("-f C:\\a -dir\\b -g G-s", &a));
+    ASSERT_TRUE(ParseCommandLine("-f C:\\a -dir\\b -g G-s", &a));
     EXPECT_STREQ("C:\\a -dir\\b", a.programDir);
     EXPECT_STREQ("G-s", a.groupName);
 }
 
 TEST(UninstallArgs, QuotedValuesAndTheRelocatedForm)
 {
-    UninstallArgs a;
-    ASSERT_TRUE(ParseUninstallArgs("-x 1234 -f \"C:\\My -d Dir\" -g \"Tools (Net)\"", &a));
+    CommandLine a;
+    ASSERT_TRUE(ParseCommandLine("-x 1234 -f \"C:\\My -d Dir\" -g \"Tools (Net)\"", &a));
     EXPECT_TRUE(a.relocated);
     EXPECT_EQ(1234ul, a.originalProcess);
     EXPECT_STREQ("C:\\My -d Dir", a.programDir);
@@ -56,15 +62,15 @@ TEST(UninstallArgs, QuotedValuesAndTheRelocatedForm)
 
 TEST(UninstallArgs, EmptyLineAndValuesTooLong)
 {
-    UninstallArgs a;
-    ASSERT_TRUE(ParseUninstallArgs("", &a));
+    CommandLine a;
+    ASSERT_TRUE(ParseCommandLine("", &a));
     EXPECT_STREQ("", a.programDir);
-    ASSERT_TRUE(ParseUninstallArgs(nullptr, &a));
+    ASSERT_TRUE(ParseCommandLine(nullptr, &a));
 
-    std::string longDir = "-f C:\\" + std::string(UNINSTALL_DIR_SIZE, 'a');
-    EXPECT_FALSE(ParseUninstallArgs(longDir.c_str(), &a));
-    std::string longGroup = "-f C:\\a -g " + std::string(UNINSTALL_GROUP_SIZE, 'g');
-    EXPECT_FALSE(ParseUninstallArgs(longGroup.c_str(), &a));
+    std::string longDir = "-f C:\\" + std::string(COMMAND_DIR_SIZE, 'a');
+    EXPECT_FALSE(ParseCommandLine(longDir.c_str(), &a));
+    std::string longGroup = "-f C:\\a -g " + std::string(COMMAND_GROUP_SIZE, 'g');
+    EXPECT_FALSE(ParseCommandLine(longGroup.c_str(), &a));
 }
 
 // What the uninstall entry writes, the uninstaller reads back: values it would misread bare are
@@ -76,14 +82,16 @@ TEST(UninstallArgs, TheEntryLineReadsBackAsWritten)
         {"C:\\Tw", "", "Tools -s", "-f C:\\Tw -d \"\" -g \"Tools -s\""},
         {"C:\\Tw", "C:\\Tw", "Trail ", "-f C:\\Tw -d C:\\Tw -g \"Trail \""},
         {"C:\\Tw", "C:\\Tw", "Tools-s (Net)", "-f C:\\Tw -d C:\\Tw -g Tools-s (Net)"},
+        {"C:\\Tw", "-r", "Net /Q", "-f C:\\Tw -d \"-r\" -g \"Net /Q\""},
+        {"C:\\Tw /LOG=x", "C:\\Tw", "Net -log x", "-f \"C:\\Tw /LOG=x\" -d C:\\Tw -g \"Net -log x\""},
     };
     for (const Case &c : cases) {
         char line[512];
         ComposeUninstallString(line, sizeof line, c.dir, "removetw", "-s", c.data, c.group);
         std::string program = std::string("\"") + c.dir + "\\removetw.exe\" -s ";
         ASSERT_EQ(program + c.line, line);
-        UninstallArgs a;
-        ASSERT_TRUE(ParseUninstallArgs(line + program.size() - 3, &a)) << line;
+        CommandLine a;
+        ASSERT_TRUE(ParseCommandLine(line + program.size() - 3, &a)) << line;
         EXPECT_STREQ(c.dir, a.programDir);
         EXPECT_STREQ(c.data, a.dataDir);
         EXPECT_STREQ(c.group, a.groupName);
