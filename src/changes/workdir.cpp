@@ -1,0 +1,93 @@
+// Making the run's private working directory.
+#include "workdir.h"
+
+#include <windows.h>
+
+#include "../support/strbuf.h"
+#include "copypaths.h"
+#include "filechange.h"
+#include "journal.h"
+#include "privatedir.h"
+
+typedef BOOLEAN(WINAPI *RandomFunction)(PVOID, ULONG);
+
+// A 64-bit mix (splitmix64's finaliser), spreading each input bit over the whole result.
+static unsigned long long Mix(unsigned long long x)
+{
+    x ^= x >> 30;
+    x *= 0xBF58476D1CE4E5B9ull;
+    x ^= x >> 27;
+    x *= 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+// Random bytes from the system's generator (RtlGenRandom, from Windows XP on); before it,
+// a mix of counters that change with every call and differ between processes.
+static void RandomBytes(unsigned char *out)
+{
+    static int looked;
+    static RandomFunction generator;
+    static unsigned long long state;
+    if (!looked) {
+        HMODULE advapi = GetModuleHandleA("advapi32.dll");
+        generator = advapi ? (RandomFunction)(void (*)(void))GetProcAddress(advapi, "SystemFunction036") : NULL;
+        looked = 1;
+    }
+    if (generator && generator(out, WORKING_DIR_RANDOM))
+        return;
+    LARGE_INTEGER counter;
+    FILETIME now;
+    QueryPerformanceCounter(&counter);
+    GetSystemTimeAsFileTime(&now);
+    state = Mix(state ^ (unsigned long long)counter.QuadPart);
+    state = Mix(state ^ (((unsigned long long)now.dwHighDateTime << 32) | now.dwLowDateTime));
+    state = Mix(state ^ (((unsigned long long)GetCurrentProcessId() << 32) | GetTickCount()));
+    state = Mix(state ^ (unsigned long long)(ULONG_PTR)&counter ^ GetCurrentThreadId());
+    for (int i = 0; i < WORKING_DIR_RANDOM; i++)
+        out[i] = (unsigned char)(state >> (8 * i));
+}
+
+int CreateWorkingDirectory(char *out, size_t cap)
+{
+    char temp[COPY_PATH_SIZE];
+    if (!TempDirectory(temp, sizeof temp))
+        return 0;
+    unsigned char descriptor[ADMIN_ONLY_DESCRIPTOR_SIZE];
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    // Windows 95 keeps no security: no descriptor there.
+    int nt = (GetVersion() & 0x80000000u) == 0;
+    if (!BuildAdminOnlyDescriptor(descriptor, sizeof descriptor))
+        return 0;
+    for (int attempt = 0; attempt < 4; attempt++) {
+        unsigned char random[WORKING_DIR_RANDOM];
+        RandomBytes(random);
+        if (!ComposeWorkingDirName(out, cap, temp, random))
+            return 0;
+        char dir[COPY_PATH_SIZE];
+        if (!StrCopy(dir, sizeof dir, out))
+            break;
+        StripTrailingBackslash(dir);
+        if (!JournalRoot(dir) || !JournalDirectoryCreated(dir))
+            break;
+        if (CreateDirectoryA(dir, nt ? &attributes : NULL))
+            return 1;
+        DWORD error = GetLastError();
+        JournalNotMade();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            break;
+    }
+    if (cap)
+        out[0] = '\0';
+    return 0;
+}
+
+int RemoveWorkingDirectory(const char *dir)
+{
+    char path[COPY_PATH_SIZE];
+    if (!dir[0] || !StrCopy(path, sizeof path, dir))
+        return 0;
+    StripTrailingBackslash(path);
+    // A working file of a copy that was cut short is this run's own, in this run's directory.
+    DeleteStaleWorkingFiles(path);
+    return RemoveDirectoryA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
