@@ -18,10 +18,11 @@
 #define COMMAND_SIZE 2048
 
 // Starts a copy of this program from a private working directory (see CreateWorkingDirectory),
-// which waits for this process to end and then does the work. The copy and its directory are
-// deleted when the copy ends, through handles opened with FILE_FLAG_DELETE_ON_CLOSE that it
-// inherits: the file's first, so that it closes first and leaves the directory empty; where
-// they cannot be opened, at the next restart. Returns 0 when no copy could be started.
+// which waits for this process to end and then does the work. The copy is deleted when it
+// ends, through a handle opened with FILE_FLAG_DELETE_ON_CLOSE that it inherits. Once it runs,
+// nobody can change what it runs: the file is moved out beside the directory, so that the
+// directory goes at once. What cannot be deleted so goes at the next restart. Returns 0 when
+// no copy could be started.
 static int StartRelocatedCopy(const char *tail, const char *programDir)
 {
     char self[MAX_PATH], dir[MAX_PATH], copy[MAX_PATH], temp[MAX_PATH], cwd[MAX_PATH];
@@ -39,12 +40,8 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
     HANDLE deleteOnClose = CreateFileA(copy, DELETE | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
                                        OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, NULL);
-    HANDLE dirOnClose = CreateFileA(dir, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE, NULL);
     if (deleteOnClose == INVALID_HANDLE_VALUE)
         MoveFileExA(copy, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
-    if (deleteOnClose == INVALID_HANDLE_VALUE || dirOnClose == INVALID_HANDLE_VALUE)
-        MoveFileExA(dir, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
     HANDLE original = NULL;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &original, SYNCHRONIZE, TRUE, 0);
 
@@ -69,14 +66,15 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
     }
     if (original)
         CloseHandle(original);
+    int moved = started && deleteOnClose != INVALID_HANDLE_VALUE && MoveOutOfWorkingDirectory(deleteOnClose, dir);
     if (deleteOnClose != INVALID_HANDLE_VALUE)
         CloseHandle(deleteOnClose);
     else if (!started)
         DeleteFileA(copy);
-    if (dirOnClose != INVALID_HANDLE_VALUE)
-        CloseHandle(dirOnClose);
-    else if (!started)
+    if (!started)
         RemoveWorkingDirectory(dir);
+    else if (!moved)
+        MoveFileExA(dir, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);  // empty once the copy is gone
     return started;
 }
 

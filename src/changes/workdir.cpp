@@ -2,6 +2,7 @@
 #include "workdir.h"
 
 #include <windows.h>
+#include <string.h>
 
 #include "../support/strbuf.h"
 #include "copypaths.h"
@@ -10,6 +11,23 @@
 #include "privatedir.h"
 
 typedef BOOLEAN(WINAPI *RandomFunction)(PVOID, ULONG);
+
+// NtSetInformationFile's rename, the one way to rename a file through a given handle on every NT.
+struct RenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[MAX_PATH + 4];
+};
+struct IoStatus {
+    union {
+        LONG status;
+        PVOID pointer;
+    };
+    ULONG_PTR information;
+};
+typedef LONG(WINAPI *SetInformationFunction)(HANDLE, IoStatus *, PVOID, ULONG, int);
+#define FILE_RENAME_INFORMATION_CLASS 10
 
 // A 64-bit mix (splitmix64's finaliser), spreading each input bit over the whole result.
 static unsigned long long Mix(unsigned long long x)
@@ -90,4 +108,35 @@ int RemoveWorkingDirectory(const char *dir)
     // A working file of a copy that was cut short is this run's own, in this run's directory.
     DeleteStaleWorkingFiles(path);
     return RemoveDirectoryA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// Renames the file open as file to path (a whole Windows path, which must not exist); 1 on
+// success. Windows 95 has no such call: 0 there.
+static int RenameByHandle(HANDLE file, const char *path)
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    SetInformationFunction setInformation =
+        ntdll ? (SetInformationFunction)(void (*)(void))GetProcAddress(ntdll, "NtSetInformationFile") : NULL;
+    if (!setInformation)
+        return 0;
+    RenameInformation info = {};
+    static const WCHAR prefix[] = {'\\', '?', '?', '\\'};
+    memcpy(info.fileName, prefix, sizeof prefix);
+    int n = MultiByteToWideChar(CP_ACP, 0, path, -1, info.fileName + 4, MAX_PATH);
+    if (n <= 1)
+        return 0;
+    info.fileNameLength = (ULONG)((n - 1 + 4) * sizeof(WCHAR));
+    IoStatus status = {};
+    return setInformation(file, &status, &info, sizeof info, FILE_RENAME_INFORMATION_CLASS) >= 0;
+}
+
+int MoveOutOfWorkingDirectory(HANDLE file, const char *dir)
+{
+    char temp[COPY_PATH_SIZE], aside[COPY_PATH_SIZE];
+    unsigned char random[WORKING_DIR_RANDOM];
+    RandomBytes(random);
+    if (!TempDirectory(temp, sizeof temp) || !ComposeWorkingDirName(aside, sizeof aside, temp, random))
+        return 0;
+    StripTrailingBackslash(aside);
+    return RenameByHandle(file, aside) && RemoveWorkingDirectory(dir);
 }
