@@ -105,8 +105,8 @@ TEST(Planted, NoLz32EndsTheInstallBeforeAnyChange)
 
 // Links and a directory planted, as another account could, at every fixed name the setup and
 // the uninstaller's copy once used in the temporary directory, and a setup.log link in the
-// current directory: all point at one file outside, which must stay as it is, while the
-// install and the removal go through and leave nothing behind, in TEMP either.
+// removal's current directory: all point at one file outside, which must stay as it is, while
+// the install and the removal go through and leave nothing behind, in TEMP either.
 class PlantedLinks {
 public:
     PlantedLinks(const std::string &target, const std::string &logLink)
@@ -139,9 +139,12 @@ TEST(Planted, LinksAtFixedNamesInTempAreNeverFollowed)
     const std::string content = "another account's file\r\n";
     ASSERT_TRUE(CreateDirectoryA(targetDir.c_str(), NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(WriteWholeFile(target, content));
-    ScratchDir downloads("downloads");
+    ScratchDir downloads("downloads"), redirected("redirected");
     std::string setup = downloads.file("setup.exe");
     ASSERT_TRUE(CopyFileA(SetupExe().c_str(), setup.c_str(), FALSE));
+    // A folder reached through a link of its own (a redirected folder): its setup.log is made.
+    const std::string alias = redirected.path() + "-alias";
+    ASSERT_TRUE(RunOnHost("ln -s '" + UnixPath(redirected.path()) + "' '" + UnixPath(alias) + "'"));
     {
         PlantedLinks planted(target, downloads.file("setup.log"));
         ASSERT_EQ(2047u, ListFiles(TempDir(), "removetw-*.exe").size());
@@ -151,8 +154,10 @@ TEST(Planted, LinksAtFixedNamesInTempAreNeverFollowed)
         RunOptions install;
         install.exe = setup;
         install.args = "-s -l";
-        install.cwd = downloads.path();
-        EXPECT_RUN(Play(install), 0);
+        install.cwd = alias;
+        RunResult installed = Play(install);
+        EXPECT_RUN(installed, 0);
+        EXPECT_TRUE(LogHas(installed, "Installation successful!\r\n")) << installed.log;
         std::vector<std::string> all;
         for (const PayloadFile &f : kPayload)
             all.push_back(f.name);
@@ -174,6 +179,7 @@ TEST(Planted, LinksAtFixedNamesInTempAreNeverFollowed)
             Sleep(50);
         EXPECT_TRUE(diff.empty()) << "install and removal left the prefix, TEMP included, changed:\n" << Lines(diff);
     }
+    EXPECT_TRUE(RunOnHost("rm '" + UnixPath(alias) + "'"));
     EXPECT_TEMP_CLEAN();
     RemoveTree(targetDir);
     CleanUpFailedInstall(kDefaultDir);
