@@ -54,7 +54,7 @@ static unsigned char *PutAllowedAce(unsigned char *p, const unsigned long *sub, 
     return p;
 }
 
-size_t BuildAdminOnlyDescriptor(unsigned char *out, size_t cap)
+size_t BuildAdminOnlyDescriptor(unsigned char *out, size_t cap, int protect)
 {
     if (cap < ADMIN_ONLY_DESCRIPTOR_SIZE)
         return 0;
@@ -62,7 +62,7 @@ size_t BuildAdminOnlyDescriptor(unsigned char *out, size_t cap)
     unsigned char *p = out;
     *p++ = 1;  // SECURITY_DESCRIPTOR_REVISION
     *p++ = 0;
-    p = PutWord(p, 0x8000 | 0x1000 | 0x0004);  // SE_SELF_RELATIVE | SE_DACL_PROTECTED | SE_DACL_PRESENT
+    p = PutWord(p, 0x8000 | (protect ? 0x1000 : 0) | 0x0004);  // SE_SELF_RELATIVE, SE_DACL_PROTECTED, SE_DACL_PRESENT
     p = PutLong(p, 0);   // no owner: the creator's default
     p = PutLong(p, 0);   // no group
     p = PutLong(p, 0);   // no SACL

@@ -16,9 +16,9 @@ int ComposeWorkingDirName(char *out, size_t cap, const char *tempDir, const unsi
 
 // A self-relative security descriptor with no owner or group and a protected DACL of two
 // allowing ACEs, full file access inherited by files and folders: for SYSTEM (S-1-5-18) and
-// the Administrators group (S-1-5-32-544). Nothing of the parent directory is inherited, so
-// no other account can create, open or replace a name in the directory. Returns its size, or
-// 0 when cap is too small.
-size_t BuildAdminOnlyDescriptor(unsigned char *out, size_t cap);
+// the Administrators group (S-1-5-32-544). Protected (for Windows 2000 and later, which know
+// the flag): nothing of the parent directory is inherited, so no other account can create,
+// open or replace a name in the directory. Returns its size, or 0 when cap is too small.
+size_t BuildAdminOnlyDescriptor(unsigned char *out, size_t cap, int protect = 1);
 
 #endif

@@ -72,9 +72,11 @@ int CreateWorkingDirectory(char *out, size_t cap)
         return 0;
     unsigned char descriptor[ADMIN_ONLY_DESCRIPTOR_SIZE];
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-    // Windows 95 keeps no security: no descriptor there.
-    int nt = (GetVersion() & 0x80000000u) == 0;
-    if (!BuildAdminOnlyDescriptor(descriptor, sizeof descriptor))
+    // Windows 95 keeps no security: no descriptor there. NT before 2000 inherits nothing into
+    // an explicit DACL and knows no protection flag.
+    DWORD version = GetVersion();
+    int nt = (version & 0x80000000u) == 0;
+    if (!BuildAdminOnlyDescriptor(descriptor, sizeof descriptor, LOBYTE(LOWORD(version)) >= 5))
         return 0;
     for (int attempt = 0; attempt < 4; attempt++) {
         unsigned char random[WORKING_DIR_RANDOM];

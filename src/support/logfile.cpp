@@ -42,11 +42,12 @@ static int IsEntryOfDirectory(FinalPathFunction finalPath, HANDLE file, const ch
 
 HANDLE OpenLogFile(const char *path)
 {
-    // Windows 95 knows neither links nor these flags; NT opens a reparse point itself, not
-    // what it points to, so that it shows as one.
-    int nt = (GetVersion() & 0x80000000u) == 0;
+    // Windows 95 knows neither links nor these flags. From Windows 2000 on, a reparse point
+    // is opened itself, not what it points to, so that it shows as one.
+    DWORD version = GetVersion();
+    int nt = (version & 0x80000000u) == 0, reparse = nt && LOBYTE(LOWORD(version)) >= 5;
     DWORD access = GENERIC_WRITE | (nt ? FILE_READ_ATTRIBUTES : 0);
-    DWORD flags = FILE_ATTRIBUTE_NORMAL | (nt ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    DWORD flags = FILE_ATTRIBUTE_NORMAL | (reparse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
     DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     HANDLE file = CreateFileA(path, access, share, NULL, OPEN_EXISTING, flags, NULL);
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)

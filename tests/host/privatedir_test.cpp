@@ -79,6 +79,12 @@ TEST(PrivateDir, DescriptorIsAProtectedDaclForSystemAndAdministratorsOnly)
     }
     EXPECT_EQ(end, ace);
     EXPECT_EQ((std::vector<std::string>{"S-1-5-18", "S-1-5-32-544"}), sids);
+
+    // For NT before 2000, which knows no protection: the same but for that flag.
+    unsigned char older[ADMIN_ONLY_DESCRIPTOR_SIZE];
+    ASSERT_EQ(size, BuildAdminOnlyDescriptor(older, sizeof older, 0));
+    EXPECT_EQ(0x8004u, Word(older + 2));
+    EXPECT_EQ(0, memcmp(sd + 4, older + 4, size - 4));
 }
 
 TEST(FinalPath, LogIsTheEntryOfItsDirectoryUnderItsOwnName)
