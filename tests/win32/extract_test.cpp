@@ -56,9 +56,6 @@ TEST_F(ExtractTest, EveryRowIsWrittenCompressedAndDeletedAgain)
     ASSERT_EQ(2u, inTemp.size());
     EXPECT_EQ("tarnwell.exe", inTemp[0]);
     EXPECT_EQ(Temp(inTemp[1]) + "\\", ExtractionDirectory());
-    EXPECT_EQ(19u, inTemp[1].size());
-    EXPECT_EQ(0u, inTemp[1].find("~tw")) << inTemp[1];
-    EXPECT_EQ(std::string::npos, inTemp[1].find_first_not_of("0123456789abcdef", 3)) << inTemp[1];
 
     std::vector<std::string> names = PayloadNames();
     std::vector<std::string> lines = status.Lines();
