@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <string.h>
 
+#include "../resources/resource.h"
+#include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "copypaths.h"
 #include "filechange.h"
@@ -93,8 +95,12 @@ int CreateWorkingDirectory(char *out, size_t cap)
             return 1;
         DWORD error = GetLastError();
         JournalNotMade();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            char text[MESSAGE_TEMPLATE_SIZE];
+            ComposeMessage(text, sizeof text, IDS_CREATE_DIR_FAILED, dir, (unsigned)error);
+            WriteSetupLog(text);
             break;
+        }
     }
     if (cap)
         out[0] = '\0';
