@@ -9,29 +9,34 @@
 #include "support/logpath.h"
 #include "support/messages.h"
 #include "support/strbuf.h"
+#include "changes/filechange.h"
 #include "changes/record.h"
+#include "changes/workdir.h"
 #include "workflow/remove.h"
 #include "removetw_res.h"
 #include "uninstargs.h"
 
 #define COMMAND_SIZE 2048
 
-// Starts a copy of this program from the temporary directory, which waits for this process
-// to end and then does the work; the copy is deleted when it ends, through a handle opened
-// with FILE_FLAG_DELETE_ON_CLOSE that it inherits. Returns 0 when no copy could be started.
+// Starts a copy of this program from a private working directory (see CreateWorkingDirectory),
+// which waits for this process to end and then does the work. The copy is deleted when it
+// ends, through a handle opened with FILE_FLAG_DELETE_ON_CLOSE that it inherits. Once it runs,
+// nobody can change what it runs: the file is moved out beside the directory, so that the
+// directory goes at once. What cannot be deleted so goes at the next restart. Returns 0 when
+// no copy could be started.
 static int StartRelocatedCopy(const char *tail, const char *programDir)
 {
-    char self[MAX_PATH], temp[MAX_PATH], copy[MAX_PATH], cwd[MAX_PATH];
+    char self[MAX_PATH], dir[MAX_PATH], copy[MAX_PATH], temp[MAX_PATH], cwd[MAX_PATH];
     DWORD n = GetModuleFileNameA(NULL, self, sizeof self);
-    if (n == 0 || n >= sizeof self)
+    if (n == 0 || n >= sizeof self || !TempDirectory(temp, sizeof temp))
         return 0;
-    n = GetTempPathA(sizeof temp, temp);
-    if (n == 0 || n >= sizeof temp || !EnsureTrailingBackslash(temp, sizeof temp))
+    if (!CreateWorkingDirectory(dir, sizeof dir))
         return 0;
-    if (!StrFormat(copy, sizeof copy, "%sremovetw-%lu.exe", temp, (unsigned long)GetCurrentProcessId()))
+    // A new file: the copy fails rather than open anything that is there.
+    if (!StrFormat(copy, sizeof copy, "%sremovetw.exe", dir) || !CopyFileA(self, copy, TRUE)) {
+        RemoveWorkingDirectory(dir);
         return 0;
-    if (!CopyFileA(self, copy, FALSE))
-        return 0;
+    }
 
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
     HANDLE deleteOnClose = CreateFileA(copy, DELETE | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
@@ -41,7 +46,7 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
     HANDLE original = NULL;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &original, SYNCHRONIZE, TRUE, 0);
 
-    // The copy must not hold the program directory as its current directory.
+    // The copy must not hold the program directory, nor its own, as its current directory.
     const char *childDir = NULL;
     n = GetCurrentDirectoryA(sizeof cwd, cwd);
     if (n == 0 || n >= sizeof cwd || (programDir[0] && PathIsWithin(cwd, programDir)))
@@ -62,10 +67,15 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
     }
     if (original)
         CloseHandle(original);
+    int moved = started && deleteOnClose != INVALID_HANDLE_VALUE && MoveOutOfWorkingDirectory(deleteOnClose, dir);
     if (deleteOnClose != INVALID_HANDLE_VALUE)
         CloseHandle(deleteOnClose);
     else if (!started)
         DeleteFileA(copy);
+    if (!started)
+        RemoveWorkingDirectory(dir);
+    else if (!moved)
+        MoveFileExA(dir, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);  // empty once the copy is gone
     return started;
 }
 

@@ -563,17 +563,25 @@ static void TempDirectoryName(char *out, size_t cap)
     StripTrailingBackslash(out);
 }
 
-// 1 when the run changed more than the extracted payload in the temporary directory.
+// 1 when path lies in the temporary directory temp (n characters), in it or one level down:
+// the run's working directory and the payload extracted there.
+static int InTemp(const char *path, const char *temp, size_t n)
+{
+    if (!(n && strlen(path) > n && path[n] == '\\' && !_strnicmp(path, temp, n)))
+        return 0;
+    const char *below = strchr(path + n + 1, '\\');
+    return !below || !strchr(below + 1, '\\');
+}
+
+// 1 when the run changed more than its working directory and the payload extracted there.
 static int ChangedTheMachine(void)
 {
     char temp[MAX_PATH];
     TempDirectoryName(temp, sizeof temp);
     size_t n = strlen(temp);
-    for (int i = 0; i < changeCount; i++) {
-        const char *path = changes[i].path;
-        if (!(n && strlen(path) > n && path[n] == '\\' && !strchr(path + n + 1, '\\') && !_strnicmp(path, temp, n)))
+    for (int i = 0; i < changeCount; i++)
+        if (!InTemp(changes[i].path, temp, n))
             return 1;
-    }
     return settingsBefore.noted;
 }
 
@@ -670,13 +678,14 @@ int JournalRecover(void)
     free(text);
 
     int found = rootCount > 0 || changeCount > 0 || settingsBefore.noted;
-    // The directory named is the first the run installed into: the temporary directory,
-    // where the payload is extracted first, only when the run got no further.
+    // The directory named is the first the run installed into: the working directory in the
+    // temporary one, where the payload is extracted first, only when the run got no further.
     char dir[MAX_PATH], temp[MAX_PATH];
     TempDirectoryName(temp, sizeof temp);
+    size_t n = strlen(temp);
     StrCopy(dir, sizeof dir, rootCount ? roots[0] : "");
     for (int i = rootCount - 1; i >= 0; i--)
-        if (!StrEqualNoCase(roots[i], temp))
+        if (!StrEqualNoCase(roots[i], temp) && !InTemp(roots[i], temp, n))
             StrCopy(dir, sizeof dir, roots[i]);
     if (committed)
         Finish();

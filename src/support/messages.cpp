@@ -8,6 +8,7 @@
 #include "../shell/setup.h"
 #include "format.h"
 #include "layout.h"
+#include "logfile.h"
 #include "strbuf.h"
 
 int LoadMessage(unsigned number, char *buffer, int size)
@@ -63,8 +64,8 @@ void WriteSetupLog(const char *text)
 {
     if (!setupMode.logging)
         return;
-    HANDLE f = CreateFileA(SetupLogPath(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
+    // Opened for each line, and checked each time: the name may be changed between two.
+    HANDLE f = OpenLogFile(SetupLogPath());
     if (f == INVALID_HANDLE_VALUE) {
         setupMode.logging = 0;  // silent for the rest of the run
         return;

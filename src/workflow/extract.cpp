@@ -1,4 +1,4 @@
-// Payload extraction to the temporary directory and cleanup of the files of this run.
+// Payload extraction to the run's private working directory, and its cleanup.
 #include "extract.h"
 
 #include "../resources/resource.h"
@@ -13,6 +13,7 @@
 #include "../changes/integrity.h"
 #include "../changes/journal.h"
 #include "../changes/payloadtable.h"
+#include "../changes/workdir.h"
 #include "progress.h"
 
 // The resource is written to a working file beside its name and renamed only when every
@@ -76,8 +77,9 @@ int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *reso
         if (wrote && closed && written == size) {
             // Recorded, so that a run killed before it deletes its extracted files again
             // has them deleted at the next start.
+            // Nothing else can be at that name in a directory this run made: no replacing.
             int recorded = JournalFileCreated(path);
-            if (recorded && PutFileInPlace(tempPath, path)) {
+            if (recorded && MoveFileA(tempPath, path)) {
                 result = EXTRACT_DONE;
             } else {
                 if (recorded)
@@ -123,6 +125,14 @@ static int FindRecord(const unsigned char *table, size_t tableSize, FileEntry *r
     return 0;
 }
 
+// The run's working directory, with its trailing backslash; empty until it is made.
+static char workingDir[COPY_PATH_SIZE];
+
+const char *ExtractionDirectory(void)
+{
+    return workingDir;
+}
+
 int ExtractPayload(HINSTANCE instance, HWND owner)
 {
     int count = 0;
@@ -131,8 +141,8 @@ int ExtractPayload(HINSTANCE instance, HWND owner)
         RefreshProgressDialog();
     size_t tableSize = 0;
     const unsigned char *table = LoadPayloadTable(instance, &tableSize);
-    char directory[COPY_PATH_SIZE];
-    if (TempDirectory(directory, sizeof directory) && JournalRoot(directory)) {
+    const char *directory = workingDir;
+    if (workingDir[0] || CreateWorkingDirectory(workingDir, sizeof workingDir)) {
         for (int i = 0; i < installManifest.fileCount; i++) {
             FileEntry *row = &installManifest.files[i];
             PayloadCheck check;
@@ -165,8 +175,8 @@ const FileEntry *DamagedPayloadRow(void)
 
 int DeleteExtractedFiles(void)
 {
-    char directory[COPY_PATH_SIZE];
-    if (!TempDirectory(directory, sizeof directory))
+    const char *directory = workingDir;
+    if (!directory[0])
         return 0;
     for (int i = 0; i < installManifest.fileCount; i++) {
         const FileEntry *row = &installManifest.files[i];
@@ -179,5 +189,7 @@ int DeleteExtractedFiles(void)
         if (ComposeSourcePath(path, sizeof path, directory, row->sourceName))
             DeleteFileA(path);
     }
+    RemoveWorkingDirectory(workingDir);
+    workingDir[0] = '\0';
     return 0;
 }

@@ -1,4 +1,4 @@
-// Writing the payload to the temporary directory and deleting it again.
+// Writing the payload to the run's private working directory and deleting it again.
 #ifndef TW_EXTRACT_H
 #define TW_EXTRACT_H
 
@@ -12,8 +12,8 @@
 #define EXTRACT_FAILED 0
 #define EXTRACT_DAMAGED (-1)  // the resource is not what the build recorded: nothing written
 
-// Writes the payload resource of every FileTable row, still compressed, to the temporary
-// directory under the row's sourceName, with the progress dialog owned by owner. Returns the
+// Writes the payload resource of every FileTable row, still compressed, to the run's working
+// directory (made first, see CreateWorkingDirectory) under the row's sourceName, with the progress dialog owned by owner. Returns the
 // number of rows written completely (each gets the FILE_EXTRACTED bit); 0 means failure.
 // Each row first takes its record from the build's table (FileEntry.checked); at the first
 // row without one, or whose resource differs from it, extraction stops: see DamagedPayloadRow.
@@ -25,7 +25,9 @@ const FileEntry *DamagedPayloadRow(void);
 // statusControl, when not null, shows the progress line.
 int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *resourceName,
                         const char *directory, const char *fileName, const PayloadCheck *check);
-// Deletes the temporary file of every row this run extracted. Returns 0.
+// The working directory the payload went to, with its trailing backslash; "" when none was made.
+const char *ExtractionDirectory(void);
+// Deletes the file of every row this run extracted, then the working directory. Returns 0.
 int DeleteExtractedFiles(void);
 
 #endif

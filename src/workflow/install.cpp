@@ -221,10 +221,7 @@ int RunInstall(HWND mainWindow)
         return Fail(EXIT_SETUP_FAILED);
     }
 
-    DWORD n = GetTempPathA(sizeof sourceDir, sourceDir);
-    if (n == 0 || n >= sizeof sourceDir)
-        sourceDir[0] = '\0';
-    EnsureTrailingBackslash(sourceDir, sizeof sourceDir);
+    StrCopy(sourceDir, sizeof sourceDir, ExtractionDirectory());
     PumpMessages();
 
     if (!ChooseDefaultProgramDir(mainWindow, caption, programDir))

@@ -197,7 +197,7 @@ TEST(BadInput, TemporaryDirectoryThatCannotBeWritten)
     opts.args = "-s -l";
     RunResult silent = Play(opts);
     EXPECT_RUN(silent, 1603);
-    EXPECT_TRUE(LogHas(silent, "File creation error on Q:\\NoTemp\\tarnwell.exe")) << silent.log;
+    EXPECT_TRUE(LogHas(silent, "Creation of Q:\\NoTemp\\~tw")) << silent.log;
     EXPECT_TRUE(LogHas(silent, "File extraction to temporary directory failed.")) << silent.log;
     EXPECT_FALSE(FileExists(kDefaultDir));
     EXPECT_NO_RECORD();

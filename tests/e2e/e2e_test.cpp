@@ -149,7 +149,11 @@ TEST(Install, SilentInstallAndRemovalWithTheirLogs)
     RunResult r = PlaySetup("-s -l");
     EXPECT_RUN(r, 0);
     EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
-    std::string temp = TempDir() + "\\";
+    // The run's own working directory in TEMP, which the first line names.
+    std::string temp = TempDir() + "\\~tw";
+    size_t at = r.log.find("Extracting to " + temp);
+    ASSERT_NE(std::string::npos, at) << r.log;
+    temp = r.log.substr(at + 14, temp.size() + 17);
     for (const PayloadFile &f : kPayload) {
         std::string packed;
         ASSERT_TRUE(ReadWholeFile(PackedFile(f.name), &packed));

@@ -1,7 +1,9 @@
-// DLLs of system names planted beside a downloaded setup.exe, in the current directory and in
-// the temporary directory the uninstaller continues from: none may ever be loaded.
+// Names planted where other accounts can write: DLLs of system names beside a downloaded
+// setup.exe and in the temporary directory, none of which may ever be loaded; links at the
+// fixed names of the temporary directory and at setup.log, never followed.
 #include "scenario.h"
 
+#include <cstring>
 #include <memory>
 
 #include "testutil.h"
@@ -98,5 +100,87 @@ TEST(Planted, NoLz32EndsTheInstallBeforeAnyChange)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
     EXPECT_NO_RECORD();
     EXPECT_TEMP_CLEAN();
+    CleanUpFailedInstall(kDefaultDir);
+}
+
+// Links and a directory planted, as another account could, at every fixed name the setup and
+// the uninstaller's copy once used in the temporary directory, and a setup.log link in the
+// removal's current directory: all point at one file outside, which must stay as it is, while
+// the install and the removal go through and leave nothing behind, in TEMP either.
+class PlantedLinks {
+public:
+    PlantedLinks(const std::string &target, const std::string &logLink)
+    {
+        const std::string temp = UnixPath(TempDir()), to = UnixPath(target), log = UnixPath(logLink);
+        EXPECT_FALSE(temp.empty() || to.empty() || log.empty());
+        // A directory at mib.txt, links at the other payload names and at removetw-N.exe for
+        // every process id below 8192 (Wine hands out multiples of 4).
+        std::string plant = "mkdir '" + temp + "/mib.txt' && ln -s '" + to + "' '" + log + "'";
+        unplant_ = "rm -rf '" + temp + "/mib.txt' '" + log + "' '" + temp + "'/removetw-*.exe";
+        for (const PayloadFile &f : kPayload) {
+            if (strcmp(f.name, "mib.txt") != 0) {
+                plant += " && ln -s '" + to + "' '" + temp + "/" + f.name + "'";
+                unplant_ += " '" + temp + "/" + f.name + "'";
+            }
+        }
+        plant += " && perl -e 'for ($n = 4; $n < 8192; $n += 4) { symlink $ARGV[0], $ARGV[1] . $n . q(.exe) or die }' '" +
+                 to + "' '" + temp + "/removetw-'";
+        EXPECT_TRUE(RunOnHost(plant)) << plant;
+    }
+    ~PlantedLinks() { RunOnHost(unplant_); }
+
+private:
+    std::string unplant_;
+};
+
+TEST(Planted, LinksAtFixedNamesInTempAreNeverFollowed)
+{
+    const std::string targetDir = "C:\\planted-target", target = targetDir + "\\target.txt";
+    const std::string content = "another account's file\r\n";
+    ASSERT_TRUE(CreateDirectoryA(targetDir.c_str(), NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(WriteWholeFile(target, content));
+    ScratchDir downloads("downloads"), redirected("redirected");
+    std::string setup = downloads.file("setup.exe");
+    ASSERT_TRUE(CopyFileA(SetupExe().c_str(), setup.c_str(), FALSE));
+    // A folder reached through a link of its own (a redirected folder): its setup.log is made.
+    const std::string alias = redirected.path() + "-alias";
+    ASSERT_TRUE(RunOnHost("ln -s '" + UnixPath(redirected.path()) + "' '" + UnixPath(alias) + "'"));
+    {
+        PlantedLinks planted(target, downloads.file("setup.log"));
+        ASSERT_EQ(2047u, ListFiles(TempDir(), "removetw-*.exe").size());
+        ASSERT_TRUE(FileExists(downloads.file("setup.log")));
+        PrefixState before = TakePrefixState(true);
+
+        RunOptions install;
+        install.exe = setup;
+        install.args = "-s -l";
+        install.cwd = alias;
+        RunResult installed = Play(install);
+        EXPECT_RUN(installed, 0);
+        EXPECT_TRUE(LogHas(installed, "Installation successful!\r\n")) << installed.log;
+        std::vector<std::string> all;
+        for (const PayloadFile &f : kPayload)
+            all.push_back(f.name);
+        ExpectFilesInstalled(kDefaultDir, all);
+
+        RunOptions removal;
+        removal.commandLine = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString") + " -l";
+        removal.cwd = downloads.path();
+        RunResult r = Play(removal);
+        EXPECT_RUN(r, 0);
+        ASSERT_EQ(1u, r.copies.size());
+        EXPECT_EQ(0u, r.copies[0]);
+
+        std::string now;
+        EXPECT_TRUE(ReadWholeFile(target, &now) && now == content) << "the planted links' target now holds:\n" << now;
+        // Give the uninstaller's copy a moment to take its working directory away.
+        std::vector<std::string> diff;
+        for (int i = 0; i < 40 && !(diff = PrefixDifferences(before, TakePrefixState(true))).empty(); ++i)
+            Sleep(50);
+        EXPECT_TRUE(diff.empty()) << "install and removal left the prefix, TEMP included, changed:\n" << Lines(diff);
+    }
+    EXPECT_TRUE(RunOnHost("rm '" + UnixPath(alias) + "'"));
+    EXPECT_TEMP_CLEAN();
+    RemoveTree(targetDir);
     CleanUpFailedInstall(kDefaultDir);
 }

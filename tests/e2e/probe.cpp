@@ -104,10 +104,10 @@ std::string WinIniPath()
 
 }  // namespace
 
-PrefixState TakePrefixState()
+PrefixState TakePrefixState(bool withTemp)
 {
     PrefixState s;
-    WalkFiles("C:", Lower(TempDir()), s.entries);
+    WalkFiles("C:", withTemp ? "" : Lower(TempDir()), s.entries);
     std::string ini;
     ReadWholeFile(WinIniPath(), &ini);
     std::string section;

@@ -10,12 +10,12 @@
 namespace e2e {
 
 // Everything a removal must put back, as comparable entries: files and directories of drive C
-// (but the temporary directory and logs), the lines of WIN.INI, and every key and value of
-// HKLM\Software and HKCU\Software.
+// (but logs, and the temporary directory unless withTemp), the lines of WIN.INI, and every key
+// and value of HKLM\Software and HKCU\Software.
 struct PrefixState {
     std::map<std::string, std::string> entries;
 };
-PrefixState TakePrefixState();
+PrefixState TakePrefixState(bool withTemp = false);
 // One line per entry added, removed or changed between before and after.
 std::vector<std::string> PrefixDifferences(const PrefixState &before, const PrefixState &after);
 

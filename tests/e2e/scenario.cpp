@@ -102,8 +102,10 @@ RunResult Play(const RunOptions &opts, const Script &script)
                 if (HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid))
                     copies.push_back(h);
     };
-    while (WaitForSingleObject(pi.hProcess, opts.killWhen ? 2 : 50) == WAIT_TIMEOUT &&
+    while (WaitForSingleObject(pi.hProcess, opts.killWhen || opts.meanwhile ? 2 : 50) == WAIT_TIMEOUT &&
            GetTickCount() - start < opts.timeoutMs) {
+        if (opts.meanwhile)
+            opts.meanwhile();
         if (opts.killWhen && opts.killWhen()) {
             result.killed = TerminateProcess(pi.hProcess, EXIT_KILLED) != 0;
             WaitForSingleObject(pi.hProcess, 5000);
@@ -275,11 +277,55 @@ void ExpectTempClean()
     std::string temp = TempDir();
     for (const PayloadFile &f : kPayload)
         EXPECT_FALSE(FileExists(temp + "\\" + f.name)) << f.name << " was left in " << temp;
-    // The uninstaller's copy goes when it ends; give the system a moment to close it.
-    std::vector<std::string> copies;
-    for (int i = 0; i < 40 && !(copies = ListFiles(temp, "removetw*")).empty(); ++i)
+    // The uninstaller's copy and its working directory go when it ends; give the system a
+    // moment to close them.
+    std::vector<std::string> copies, workDirs;
+    for (int i = 0; i < 40; ++i) {
+        copies = ListFiles(temp, "removetw*");
+        workDirs = ListFiles(temp, "~tw*");
+        if (copies.empty() && workDirs.empty())
+            break;
         Sleep(50);
+    }
     EXPECT_TRUE(copies.empty()) << "uninstaller copies left in " << temp << ":\n" << Lines(copies);
+    EXPECT_TRUE(workDirs.empty()) << "working directories left in " << temp << ":\n" << Lines(workDirs);
+}
+
+std::string UnixPath(const std::string &winPath)
+{
+    typedef char *(CDECL * UnixName)(LPCWSTR);
+    UnixName unixName = (UnixName)(void (*)(void))GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    if (!unixName || !MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, wide, MAX_PATH))
+        return "";
+    char *name = unixName(wide);
+    std::string out = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return out;
+}
+
+bool RunOnHost(const std::string &command)
+{
+    // Wine starts a Unix program named by its Unix path, but hands back no handle that tells
+    // when it ends: the command leaves its exit status in a file, which is waited for.
+    char temp[MAX_PATH], marker[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    if (!GetTempFileNameA(temp, "twh", 0, marker) || !DeleteFileA(marker))
+        return false;
+    std::string done = UnixPath(marker);
+    std::string line = "/bin/sh -c \"(" + command + "); echo $? > '" + done + ".part' && mv '" + done + ".part' '" + done + "'\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (done.empty() || !CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    std::string status;
+    for (int i = 0; i < 1200 && !ReadWholeFile(marker, &status); ++i)
+        Sleep(50);
+    DeleteFileA(marker);
+    return status == "0\n";
 }
 
 void CleanUpFailedInstall(const std::string &dir)

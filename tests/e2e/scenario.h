@@ -47,6 +47,8 @@ struct RunOptions {
     // Polled every few milliseconds while the program runs: once it holds, the program is
     // ended by TerminateProcess, as a deployment tool or a power cut ends it.
     std::function<bool()> killWhen;
+    // Polled as often while the program runs: what another program does meanwhile.
+    std::function<void()> meanwhile;
 };
 
 struct RunResult {
@@ -88,6 +90,11 @@ void CleanUpFailedInstall(const std::string &dir);
 bool LogHas(const RunResult &r, const std::string &text);
 // Windows' restart as far as files go: the replacements and deletions waiting for it are done.
 void RestartWindows();
+// The host's path of a Windows path, for a command run on the host ("" when Wine gives none).
+std::string UnixPath(const std::string &winPath);
+// Runs a shell command line on the host (outside Wine), as another account of the machine
+// acts while the setup is not looking; true when it ran and exited with 0.
+bool RunOnHost(const std::string &command);
 
 // An installed program started as the Start Menu starts it, ended (its window closed) when
 // the scope ends or End is called.

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "shell/setup.h"
+#include "support/logfile.h"
 #include "support/messages.h"
 #include "testutil.h"
 
@@ -88,6 +89,31 @@ TEST_F(SetupLog, FailedOpenSilencesTheRestOfTheRun)
     RemoveDirectoryA(dir.file("setup.log").c_str());
     WriteSetupLog("also lost");
     EXPECT_FALSE(FileExists(dir.file("setup.log")));
+}
+
+// A setup.log that is a second name of another file is left as it is, and so is that file.
+TEST_F(SetupLog, SecondHardLinkIsNeverWritten)
+{
+    ScratchDir elsewhere("other");
+    std::string other = elsewhere.file("settings.ini");
+    ASSERT_TRUE(WriteWholeFile(other, "[kept]\r\n"));
+    ASSERT_TRUE(CreateHardLinkA(dir.file("setup.log").c_str(), other.c_str(), NULL));
+    setupMode.logging = 1;
+    WriteSetupLog("never here");
+    EXPECT_EQ(0, setupMode.logging);
+    std::string now;
+    EXPECT_TRUE(ReadWholeFile(other, &now) && now == "[kept]\r\n") << now;
+    DeleteFileA(dir.file("setup.log").c_str());
+
+    // Another path asked for: its own directory, not the current one, is compared.
+    std::string log = elsewhere.file("install.log");
+    HANDLE h = OpenLogFile(log.c_str());
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+    EXPECT_TRUE(FileExists(log));
+    h = OpenLogFile(log.c_str());
+    EXPECT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
 }
 
 TEST_F(SetupLog, SilentReportIsLoggedWithoutABox)
