@@ -417,6 +417,7 @@ TEST_F(RemoveTest, AKilledInstallsGroupAndItemsAreTakenBack)
               recorder->Commands());
     EXPECT_FALSE(FileExists(journal));
 
+    recorder.reset();
     StartRecorder("refuse");
     const std::string folder = ProgramsDir() + "\\TwKilled";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
