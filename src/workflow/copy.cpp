@@ -139,6 +139,8 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
         error = 0;
     else if (!closed)
         error = GetLastError();
+    else if (n == LZERROR_WRITE && !error)
+        error = ERROR_DISK_FULL;  // a write cut short without an error: the volume has no room left
     // LZ32 decodes to the end of the input, whatever the header says: a short or overlong
     // result is a damaged source. A write that failed (a full disk) is the target's fault:
     // no other disk would help.
