@@ -1,10 +1,26 @@
 #!/usr/bin/env bash
-# The end-to-end prefix: `fresh DIR` stops and deletes it (wine-run makes it anew on first use),
-# `stop DIR` ends its Wine processes.
+# The end-to-end prefix: `fresh DIR ARCH` stops and deletes it, makes it anew and gives it a
+# small drive D:; `stop DIR` ends its Wine processes and takes the drive away again.
 set -u
-what=$1 prefix=$2
+what=$1 prefix=$2 arch=${3:-win32}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+disk=$prefix.d
 WINEPREFIX=$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
-if [ "$what" = fresh ]; then
-    rm -rf "$prefix" "$prefix.lock"
+if mountpoint -q "$disk"; then
+    umount "$disk" || echo "prefix.sh: could not unmount $disk" >&2
+fi
+rmdir "$disk" 2>/dev/null
+[ "$what" = fresh ] || exit 0
+
+rm -rf "$prefix" "$prefix.lock"
+WINEPREFIX=$prefix WINEARCH=$arch "$here/../../scripts/wine-prefix" || exit 1
+# D: is a 24 KB tmpfs (mounting needs root), for the scenario of a disk that fills up. Where
+# it cannot be had the drive is missing, and that scenario fails saying so.
+mkdir -p "$disk"
+if mount -t tmpfs -o size=24k tmpfs "$disk"; then
+    ln -sfn "$disk" "$prefix/dosdevices/d:"
+else
+    echo "prefix.sh: no tmpfs on $disk: the full-disk scenario cannot run" >&2
+    rmdir "$disk"
 fi
 exit 0
