@@ -6,6 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "../progman/dde.h"
+#include "../progman/links.h"
 #include "../resources/resource.h"
 #include "../shell/manifest.h"
 #include "../support/messages.h"
@@ -28,7 +30,7 @@
 struct Change {
     char kind;
     char path[MAX_PATH];
-    char aside[MAX_PATH];  // the kept old file, or the waiting new one
+    char aside[2 * MAX_PATH];  // the kept old file, the waiting new one, or the item replaced
 };
 
 // A registry key or WIN.INI section as it was: noted, whether it was there, its contents.
@@ -227,6 +229,34 @@ int JournalFileReplaced(const char *path, const char *kept)
 int JournalReplacementPending(const char *path, const char *working)
 {
     return Record(JOURNAL_PENDING, path, working);
+}
+
+int JournalFileBefore(const char *path)
+{
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return JournalFileCreated(path);
+    if (!recording)
+        return 1;
+    char kept[MAX_PATH];
+    if (!KeepFileBeside(path, kept, sizeof kept))
+        return 0;
+    if (JournalFileReplaced(path, kept))
+        return 1;
+    DeleteFileA(kept);
+    return 0;
+}
+
+int JournalGroupBefore(const char *group, int existed)
+{
+    return Record(JOURNAL_GROUP, group, existed ? "1" : "0");
+}
+
+int JournalItemBefore(const char *item, const char *priorCommand, const char *priorDirectory)
+{
+    char prior[2 * MAX_PATH] = "";
+    if (priorCommand && !StrFormat(prior, sizeof prior, "%s|%s", priorCommand, priorDirectory ? priorDirectory : ""))
+        return 0;
+    return Record(JOURNAL_ITEM, item, prior);
 }
 
 void JournalNotMade(void)
@@ -530,14 +560,66 @@ static int UndoChange(const Change *c, DWORD *error)
     return done;
 }
 
+// The group entry that the item at index i belongs to: the newest one before it.
+static const Change *GroupOf(int i)
+{
+    while (--i >= 0)
+        if (changes[i].kind == JOURNAL_GROUP)
+            return &changes[i];
+    return NULL;
+}
+
+// Takes a group this run created away with all it holds, or an item it added to a group that
+// was there before, putting back the item it replaced. Where no Program Manager takes the
+// command, the links that a server keeps its items in are deleted as files; 0 when something
+// stays that way.
+static int UndoProgmanChange(int i)
+{
+    const Change *c = &changes[i];
+    const Change *g = c->kind == JOURNAL_GROUP ? c : GroupOf(i);
+    if (!g || (c->kind == JOURNAL_GROUP) != (g->aside[0] == '0'))
+        return 1;  // an item of a new group goes with it; a group that was there stays
+    if (!progmanSession.sessionLive)
+        ProgmanOpen();
+    if (c->kind == JOURNAL_GROUP) {
+        if (ProgmanDeleteGroup(c->path))
+            return 1;
+        for (int j = i + 1; j < changeCount && changes[j].kind != JOURNAL_GROUP; j++)
+            if (changes[j].kind == JOURNAL_ITEM)
+                DeleteItemLinks(c->path, changes[j].path, 0);
+        return DeleteItemLinks(c->path, NULL, 1);
+    }
+    const char *bar = strchr(c->aside, '|');
+    if (!ProgmanShowGroup(g->path)) {
+        if (!bar)
+            DeleteItemLinks(g->path, c->path, 0);
+        return !bar;  // the earlier item cannot be made again without a server
+    }
+    ProgmanDeleteItem(c->path, "");
+    char command[MAX_PATH];
+    return !bar || (CopyJournalField(command, sizeof command, c->aside, (size_t)(bar - c->aside)) &&
+                    ProgmanAddItem(c->path, bar + 1, command));
+}
+
 // Undoes the recorded changes, newest first, then the registry and WIN.INI; 1 when all went back.
 // Working files that a killed run left go too, from a directory it made before the directory
 // is removed, but only while every kept old file went back.
 static int UndoAll(void)
 {
     int whole = 1;
+    int progmanWasLive = progmanSession.sessionLive;
     for (int i = changeCount - 1; i >= 0; i--) {
         DWORD error = 0;
+        if (changes[i].kind == JOURNAL_GROUP || changes[i].kind == JOURNAL_ITEM) {
+            if (!UndoProgmanChange(i)) {
+                char name[3 * MAX_PATH];
+                const Change *g = GroupOf(i);
+                if (changes[i].kind == JOURNAL_GROUP || !g || !StrFormat(name, sizeof name, "%s\\%s", g->path, changes[i].path))
+                    StrCopy(name, sizeof name, changes[i].path);
+                LogPath(IDS_PROGMAN_UNDO_FAILED, name);
+            }
+            continue;
+        }
         if (changes[i].kind == JOURNAL_DIRECTORY && whole)
             DeleteStaleWorkingFiles(changes[i].path);
         if (!UndoChange(&changes[i], &error)) {
@@ -545,6 +627,8 @@ static int UndoAll(void)
             whole = 0;
         }
     }
+    if (!progmanWasLive)
+        ProgmanClose();
     for (int i = 0; whole && i < rootCount; i++)
         DeleteStaleWorkingFiles(roots[i]);
     if (uninstallBefore.noted)
@@ -617,7 +701,7 @@ static int ReadSnapshot(const JournalEntry *e, Snapshot *s, size_t hadLength)
 // Takes in one entry read from the journal of a killed run. 0 when reading has to stop.
 static int TakeEntry(const JournalEntry *e, int *committed)
 {
-    char path[MAX_PATH], aside[MAX_PATH];
+    char path[MAX_PATH], aside[2 * MAX_PATH];
     switch (e->kind) {
     case JOURNAL_ROOT:
         if (CopyJournalField(path, sizeof path, e->field1, e->length1) && JournalRootAcceptable(path) &&

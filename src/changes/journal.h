@@ -24,6 +24,15 @@ int JournalFileCreated(const char *path);
 int JournalFileReplaced(const char *path, const char *kept);
 // path is in use; its complete new content waits under working for the next restart.
 int JournalReplacementPending(const char *path, const char *working);
+// path (a file directly in a root) is about to be written: recorded as created, or, when it is
+// there, as replaced, its old content kept beside it.
+int JournalFileBefore(const char *path);
+// The Program Manager group is about to be created; existed: it was there before, and only the
+// items this run adds to it are taken away again.
+int JournalGroupBefore(const char *group, int existed);
+// An item is about to be added to that group; priorCommand and priorDirectory (null: none) are
+// the item of that name it replaces, put back by the undo.
+int JournalItemBefore(const char *item, const char *priorCommand, const char *priorDirectory);
 // The change just recorded could not be made: it is taken back.
 void JournalNotMade(void);
 // The settings key, and the WIN.INI section with the uninstall entry, as they are before the

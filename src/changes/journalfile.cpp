@@ -136,8 +136,28 @@ static int DirectlyInRoot(const char *path, const char *const *roots, int rootCo
     return 0;
 }
 
+// A group or item name as the install sends it: not empty, no double quote (no command could
+// carry it), no control character.
+static int ProgmanNameAcceptable(const char *name)
+{
+    if (!name[0] || strchr(name, '"'))
+        return 0;
+    for (const char *p = name; *p; p++)
+        if ((unsigned char)*p < ' ')
+            return 0;
+    return 1;
+}
+
 int JournalChangeAllowed(char kind, const char *path, const char *aside, const char *const *roots, int rootCount)
 {
+    if (kind == JOURNAL_GROUP)
+        return ProgmanNameAcceptable(path) && aside && (!strcmp(aside, "0") || !strcmp(aside, "1"));
+    if (kind == JOURNAL_ITEM) {
+        if (!ProgmanNameAcceptable(path) || !aside)
+            return 0;
+        const char *bar = strchr(aside, '|');
+        return !aside[0] || (bar && bar > aside && !strchr(aside, '"') && !strchr(bar + 1, '|'));
+    }
     if (kind == JOURNAL_DIRECTORY) {
         if (!JournalRootAcceptable(path))
             return 0;

@@ -15,6 +15,9 @@
 #define JOURNAL_SETTINGS 'S'       // the settings key before: levels that existed ("011"), hex values
 #define JOURNAL_PROFILE 'W'        // the WIN.INI section before: "1" or "0", hex of its key=value list
 #define JOURNAL_UNINSTALL 'U'      // the uninstall entry before: "1" or "0", hex values
+#define JOURNAL_GROUP 'G'          // a Program Manager group (name) to be created: "1" when it was there before, else "0"
+#define JOURNAL_ITEM 'I'           // an item (name) to be added to the group of the last G: "" when new,
+                                   // else the item it replaces as "command line|working directory"
 #define JOURNAL_COMMIT 'C'         // the run succeeded: finish it, never undo it
 #define JOURNAL_NOT_MADE 'X'       // the change recorded last was not made after all
 
@@ -43,7 +46,9 @@ int CopyJournalField(char *out, size_t cap, const char *field, size_t length);
 int JournalRootAcceptable(const char *dir);
 // 1 when a change of kind to path (and aside, for K and P) stays inside the roots read so far:
 // a created directory is a root or one of its parents; a file lies directly in a root; an
-// aside is a working name ("~twXXXX.tmp") in the same directory as its file.
+// aside is a working name ("~twXXXX.tmp") in the same directory as its file. A group or item
+// (G, I) is a name that a Program Manager command can carry, and its aside one of the forms
+// above; its undo touches nothing outside the Programs folders.
 int JournalChangeAllowed(char kind, const char *path, const char *aside, const char *const *roots, int rootCount);
 
 // Hex of size bytes into out (2 * size + 1 bytes); 0 when it does not fit.

@@ -87,6 +87,16 @@ int ProgmanShowGroup(const char *group)
     return SendCommand(PROGMAN_SHOW_GROUP, group, NULL, NULL);
 }
 
+int ProgmanDeleteGroup(const char *group)
+{
+    return SendCommand(PROGMAN_DELETE_GROUP, group, NULL, NULL);
+}
+
+int ProgmanAddItem(const char *title, const char *directory, const char *commandLine)
+{
+    return SendCommand(PROGMAN_ADD_ITEM, commandLine, title, directory);
+}
+
 int ProgmanClose(void)
 {
     if (progmanSession.sessionLive)

@@ -32,6 +32,10 @@ int ProgmanCreateGroup(const char *group);
 // Makes group Program Manager's current group; 1 only when the server accepted it, so that item
 // commands that follow are known to reach that group.
 int ProgmanShowGroup(const char *group);
+// DeleteGroup of group (with all it holds); 1 when the server accepted it.
+int ProgmanDeleteGroup(const char *group);
+// AddItem of commandLine as title, working in directory; 1 when the server accepted it.
+int ProgmanAddItem(const char *title, const char *directory, const char *commandLine);
 // Ends the session. Always 1.
 int ProgmanClose(void);
 // Sends DeleteGroup when group is the product's own default name (any letter case), then

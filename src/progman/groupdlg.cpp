@@ -55,7 +55,8 @@ char *ProgmanListGroups(HWND combo)
         HDDEDATA data = DdeClientTransaction(NULL, 0, conversation, item, CF_TEXT, XTYP_REQUEST,
                                              PROGMAN_TIMEOUT_MS, NULL);
         if (ReadGroupReply(data)) {
-            AddGroupNames(combo);
+            if (combo)
+                AddGroupNames(combo);
             result = groupListBuffer;
         }
         DdeDisconnect(conversation);
@@ -67,6 +68,20 @@ char *ProgmanListGroups(HWND combo)
     DdeUninitialize(instance);
     progmanSession.sessionLive = 0;
     return result;
+}
+
+int ProgmanGroupListed(const char *group)
+{
+    if (!ProgmanListGroups(NULL))
+        return -1;
+    char names[sizeof groupListBuffer];
+    StrCopy(names, sizeof names, groupListBuffer);
+    char *cursor = names;
+    char *name;
+    while ((name = NextGroupName(&cursor)) != NULL)
+        if (StrEqualNoCase(name, group))
+            return 1;
+    return 0;
 }
 
 // Takes the name from the field into groupName; refuses one that no command could carry.

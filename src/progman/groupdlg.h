@@ -10,10 +10,13 @@
 extern char groupListBuffer[GROUP_LIST_SIZE];
 
 // Asks Program Manager for its groups on a DDE instance of its own and adds each to the combo
-// box. Returns groupListBuffer when a reply came, null when no server answered or there was no
+// box (none when combo is null). Returns groupListBuffer when a reply came, null when no server answered or there was no
 // data (the list then stays empty). Must not run while the ProgmanSession is live: it sets
 // sessionLive while it works and clears it when it returns.
 char *ProgmanListGroups(HWND combo);
+// Whether Program Manager lists group (any letter case): 1 listed, 0 not, -1 no reply. Not
+// while the ProgmanSession is live, as ProgmanListGroups.
+int ProgmanGroupListed(const char *group);
 
 // Runs DLG_GETGROUP on installManifest.groupName: 1 after OK (the name typed or picked is then
 // in groupName, possibly empty), 0 after Cancel, -1 when the dialog cannot be created.

@@ -30,10 +30,7 @@ struct ShellApi {
 // The group being filled by the install.
 struct LinkGroup {
     char name[MAX_PATH];     // the group's file name
-    char folder[MAX_PATH];   // where its links go
-    int common;              // folder lies under the all-users Programs folder
-    int created;             // this run created folder
-    int saved;               // links saved in folder so far
+    char folder[MAX_PATH];   // where its links go; empty before LinkUseFolder
     int comInitialized;
 };
 
@@ -88,32 +85,7 @@ int GroupFolder(int csidl, const char *name, int create, char *folder)
     return StrFormat(folder, MAX_PATH, "%s\\%s", base, name);
 }
 
-// Makes the group's folder under the Programs folder csidl names, or finds it there.
-int UseGroupFolder(int csidl)
-{
-    LinkGroup *g = &linkGroup;
-    if (!GroupFolder(csidl, g->name, TRUE, g->folder))
-        return 0;
-    g->common = csidl == CSIDL_COMMON_PROGRAMS;
-    g->saved = 0;
-    g->created = CreateDirectoryA(g->folder, NULL) != 0;
-    if (!g->created && !IsDirectory(g->folder))
-        return 0;
-    Log("creating icons as shell links in %s", g->folder);
-    return 1;
-}
-
-// The user's Programs folder, for when the common one cannot be written. A folder this run
-// made there is taken away again if it is empty.
-int FallBackToUserFolder(void)
-{
-    LinkGroup *g = &linkGroup;
-    if (!g->common || g->saved)
-        return 0;
-    if (g->created)
-        RemoveDirectoryA(g->folder);
-    return UseGroupFolder(CSIDL_PROGRAMS);
-}
+const int programsFolders[2] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
 
 HRESULT SaveLink(const char *path, const char *target, const char *workingDir)
 {
@@ -156,41 +128,59 @@ int LinkGroupOpen(const char *group)
         return 0;
     }
     g->comInitialized = SUCCEEDED(shellApi.coInitialize(NULL));
-    if (UseGroupFolder(CSIDL_COMMON_PROGRAMS) || UseGroupFolder(CSIDL_PROGRAMS))
+    return 1;
+}
+
+int LinkGroupFolder(int userFolder, char *folder)
+{
+    folder[0] = '\0';
+    return GroupFolder(programsFolders[userFolder != 0], linkGroup.name, TRUE, folder);
+}
+
+int LinkUseFolder(int userFolder, int create)
+{
+    LinkGroup *g = &linkGroup;
+    if (LinkGroupFolder(userFolder, g->folder) && create)
+        CreateDirectoryA(g->folder, NULL);
+    if (!g->folder[0] || !IsDirectory(g->folder)) {
+        g->folder[0] = '\0';
+        return 0;
+    }
+    Log("creating icons as shell links in %s", g->folder);
+    return 1;
+}
+
+// The item's link file name in name; 0 (logged) when the item cannot name a file.
+static int ItemFileName(char *name, const char *title, const char *file)
+{
+    const char *item = (title && *title) ? title : file;
+    if (MakeLinkFileName(name, MAX_PATH, item))
         return 1;
-    Log("no shell links: no Programs folder takes the group %s", g->name);
-    LinkGroupClose();
+    Log("no shell link: the item name %s cannot name a file", item);
+    return 0;
+}
+
+int LinkItemPath(const char *title, const char *file, char *path)
+{
+    char name[MAX_PATH];
+    if (!linkGroup.folder[0] || !ItemFileName(name, title, file))
+        return 0;
+    if (StrFormat(path, MAX_PATH, "%s\\%s.lnk", linkGroup.folder, name))
+        return 1;
+    Log("no shell link: the path for %s is too long", name);
     return 0;
 }
 
 int LinkReplaceItem(const char *title, const char *directory, const char *file, const char *commandLine)
 {
-    LinkGroup *g = &linkGroup;
-    if (!g->folder[0] || !commandLine || !*commandLine)
-        return 1;
-    const char *item = (title && *title) ? title : file;
-    char name[MAX_PATH];
-    if (!MakeLinkFileName(name, sizeof name, item)) {
-        Log("no shell link: the item name %s cannot name a file", item);
-        return 1;
-    }
-    char currentDir[MAX_PATH];
+    char path[MAX_PATH], currentDir[MAX_PATH];
+    if (!commandLine || !*commandLine || !LinkItemPath(title, file, path))
+        return 0;
     directory = ItemDirectory(directory, currentDir, sizeof currentDir);
-    for (;;) {
-        char path[MAX_PATH];
-        if (!StrFormat(path, sizeof path, "%s\\%s.lnk", g->folder, name)) {
-            Log("no shell link: the path for %s is too long", item);
-            return 1;
-        }
-        if (SUCCEEDED(SaveLink(path, commandLine, directory))) {
-            g->saved++;
-            return 1;
-        }
-        if (!FallBackToUserFolder()) {
-            Log("shell link %s not saved", path);
-            return 1;
-        }
-    }
+    if (SUCCEEDED(SaveLink(path, commandLine, directory)))
+        return 1;
+    Log("shell link %s not saved", path);
+    return 0;
 }
 
 void LinkGroupClose(void)
@@ -207,8 +197,7 @@ void DeleteGroupLinks(const char *group)
     if (!MakeLinkFileName(name, sizeof name, group) || !LoadShellApi(&shellApi, 0))
         return;
     const InstallManifest *m = &installManifest;
-    static const int folders[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
-    for (int csidl : folders) {
+    for (int csidl : programsFolders) {
         char folder[MAX_PATH];
         if (!GroupFolder(csidl, name, FALSE, folder) || !IsDirectory(folder))
             continue;
@@ -225,4 +214,23 @@ void DeleteGroupLinks(const char *group)
         if (StrEqualNoCase(group, m->productName))
             RemoveDirectoryA(folder);
     }
+}
+
+int DeleteItemLinks(const char *group, const char *item, int removeFolder)
+{
+    char name[MAX_PATH], file[MAX_PATH];
+    if (!MakeLinkFileName(name, sizeof name, group) || !LoadShellApi(&shellApi, 0))
+        return 0;
+    int named = item && MakeLinkFileName(file, sizeof file, item);
+    int gone = 1;
+    for (int csidl : programsFolders) {
+        char folder[MAX_PATH], path[MAX_PATH];
+        if (!GroupFolder(csidl, name, FALSE, folder) || !IsDirectory(folder))
+            continue;
+        if (named && StrFormat(path, sizeof path, "%s\\%s.lnk", folder, file))
+            DeleteFileA(path);
+        if (removeFolder && !RemoveDirectoryA(folder))
+            gone = 0;
+    }
+    return gone;
 }

@@ -108,6 +108,7 @@
 #define IDS_JOURNAL_ENTRY_REFUSED   10113
 #define IDS_ANOTHER_RUN             10114
 #define IDS_PROMPT_UNANSWERED       10115
+#define IDS_PROGMAN_UNDO_FAILED     10116
 
 /* String table, libraries the setup loads from the system directory. */
 #define IDS_LZ32_MISSING            10120

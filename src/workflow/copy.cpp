@@ -1,6 +1,8 @@
 // The copy engine: expansion through LZ32 into a working file, prompts, and the copy loop.
 #include "copy.h"
 
+#include <lzexpand.h>
+
 #include "../resources/resource.h"
 #include "../shell/setup.h"
 #include "../support/messages.h"
@@ -14,6 +16,16 @@
 #include "progress.h"
 
 int32_t lastCopiedDisk;
+
+// The error of the last attempt's failing step, kept for the copy-failure message: the
+// prompts and the message pumping after the failure leave other values in the last error.
+static DWORD expandError;
+
+static int ExpandFailed(int code, DWORD error)
+{
+    expandError = error ? error : ERROR_GEN_FAILURE;
+    return code;
+}
 
 // An existing target must be a file that may be replaced; a missing one is made later. One
 // that another program holds is found out when it is renamed, after the expansion, so that
@@ -72,8 +84,7 @@ static int PlaceExpandedFile(const char *tempPath, const char *targetPath)
         return EXPAND_DONE;
     DWORD error = GetLastError();
     DeleteFileA(tempPath);
-    SetLastError(error);
-    return EXPAND_NO_TARGET;
+    return ExpandFailed(EXPAND_NO_TARGET, error);
 }
 
 // The files are opened with CreateFileA, not LZOpenFileA: that one fails on paths of 128
@@ -86,52 +97,64 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
         return EXPAND_DONE;
     char compressedPath[COPY_PATH_SIZE];
     if (!ComposeCompressedPath(compressedPath, sizeof compressedPath, sourcePath))
-        return EXPAND_NO_SOURCE;
+        return ExpandFailed(EXPAND_NO_SOURCE, ERROR_FILENAME_EXCED_RANGE);
     if (!MayOverwrite(targetPath))
         return EXPAND_DONE;
     if (!LoadLzApi())
-        return EXPAND_FAILED;
+        return ExpandFailed(EXPAND_FAILED, GetLastError());
 
     HANDLE source = OpenSource(compressedPath);
     if (source == INVALID_HANDLE_VALUE)
         source = OpenSource(sourcePath);
     if (source == INVALID_HANDLE_VALUE)
-        return EXPAND_NO_SOURCE;
+        return ExpandFailed(EXPAND_NO_SOURCE, GetLastError());
     DWORD expected = 0;
     if (!ExpectedLength(source, &expected)) {
         CloseHandle(source);
-        return EXPAND_FAILED;
+        return ExpandFailed(EXPAND_FAILED, ERROR_BAD_FORMAT);
     }
     // LZ32 works on HFILE numbers; a 32-bit handle value is one.
     HFILE lz = lzApi.init((HFILE)(INT_PTR)source);
     if (lz < 0) {
         CloseHandle(source);
-        return EXPAND_FAILED;
+        return ExpandFailed(EXPAND_FAILED, ERROR_INVALID_DATA);
     }
 
     char tempPath[MAX_PATH];
     HANDLE target = INVALID_HANDLE_VALUE;
+    SetLastError(ERROR_ACCESS_DENIED);  // a read-only target or a directory of its name
     if (TargetWritable(targetPath))
         target = CreateFileBeside(targetPath, tempPath, sizeof tempPath);
     if (target == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
         lzApi.close(lz);
-        return EXPAND_NO_TARGET;
+        return ExpandFailed(EXPAND_NO_TARGET, error);
     }
+    SetLastError(0);
     LONG n = lzApi.copy(lz, (HFILE)(INT_PTR)target);
+    DWORD error = GetLastError();
     lzApi.close(lz);
     BOOL closed = CloseHandle(target);
+    if (closed && n > 0)
+        error = 0;
+    else if (!closed)
+        error = GetLastError();
+    else if (n == LZERROR_WRITE && !error)
+        error = ERROR_DISK_FULL;  // a write cut short without an error: the volume has no room left
     // LZ32 decodes to the end of the input, whatever the header says: a short or overlong
-    // result is a damaged source.
+    // result is a damaged source. A write that failed (a full disk) is the target's fault:
+    // no other disk would help.
     if (n <= 0 || (DWORD)n != expected || !closed) {
         DeleteFileA(tempPath);
-        return EXPAND_FAILED;
+        int targetFault = n == LZERROR_WRITE || n == LZERROR_BADOUTHANDLE || !closed;
+        return ExpandFailed(targetFault ? EXPAND_NO_TARGET : EXPAND_FAILED, error ? error : ERROR_INVALID_DATA);
     }
     // A source that expands whole but to other bytes (a wrong or damaged disk, a fault on the
     // way) never replaces the target either.
     if (record && record->checked > 0 &&
         !FileMatchesRecord(tempPath, record->expandedLength, record->expandedCrc)) {
         DeleteFileA(tempPath);
-        return EXPAND_FAILED;
+        return ExpandFailed(EXPAND_FAILED, ERROR_CRC);
     }
     return PlaceExpandedFile(tempPath, targetPath);
 }
@@ -187,7 +210,7 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
     PumpMessages();
     if (!entry->required)
         return 0;
-    DWORD error = composed ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+    DWORD error = composed ? expandError : ERROR_FILENAME_EXCED_RANGE;
     char text[MESSAGE_TEMPLATE_SIZE];  // room for a long directory and the error code
     char caption[MANIFEST_TEXT_SIZE];
     ComposeMessage(text, sizeof text, IDS_COPY_FAILED, entry->sourceName, targetDir,

@@ -3,9 +3,6 @@
 
 #include <string.h>
 
-#include "../progman/dde.h"
-#include "../progman/groupdlg.h"
-#include "../progman/links.h"
 #include "../prompts/action.h"
 #include "../prompts/destination.h"
 #include "../prompts/dirtree.h"
@@ -19,6 +16,7 @@
 #include "../support/unattended.h"
 #include "copy.h"
 #include "extract.h"
+#include "group.h"
 #include "../changes/journal.h"
 #include "lzexpand.h"
 #include "progress.h"
@@ -39,7 +37,7 @@ static void LogCreationFailure(const char *dir, char *text, size_t cap)
 
 // Logs that a value of the command line was not used because the installation that is updated
 // keeps what it has; nothing is said when the two agree.
-static void LogValueNotUsed(const char *name, const char *given, const char *what, const char *recorded)
+void LogValueNotUsed(const char *name, const char *given, const char *what, const char *recorded)
 {
     char a[DIR_SIZE], b[DIR_SIZE];
     StrCopy(a, sizeof a, given);
@@ -124,56 +122,6 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
     }
     StripTrailingBackslash(dataDir);
     PumpMessages();
-    return 1;
-}
-
-// Creates the group and an item for each row copied in this run whose file is there.
-static int CreateGroupAndItems(HWND mainWindow, const char *programDir, const char *dataDir)
-{
-    InstallManifest *m = &installManifest;
-    char recorded[RECORD_VALUE_SIZE];
-    // -g replaces the default group; an installation's recorded group stays.
-    const char *given = setupCommand.groupName;
-    if (given[0])
-        StrCopy(m->groupName, sizeof m->groupName, given);
-    if (ReadRecordValue("GROUP", "", recorded, sizeof recorded)) {
-        if (given[0])
-            LogValueNotUsed("-g", given, "group", recorded);
-        StrCopy(m->groupName, sizeof m->groupName, recorded);
-    }
-    if (!setupMode.silent && AskGroupName(mainWindow, moduleInstance) == 0)
-        return 0;
-    if (!m->groupName[0])
-        StrCopy(m->groupName, sizeof m->groupName, m->productName);
-
-    char text[MESSAGE_TEMPLATE_SIZE];
-    LoadMessage(IDS_CREATING_GROUP, text, sizeof text);
-    WriteSetupLog(text);
-    // Items go to Program Manager when it took the group, else they are made as shell links.
-    int viaProgman = ProgmanCreateGroup(m->groupName) == 1 && progmanSession.groupAccepted;
-    int viaLinks = !viaProgman && LinkGroupOpen(m->groupName);
-    if (viaProgman || viaLinks) {
-        for (int i = 0; i < m->fileCount; i++) {
-            const FileEntry *e = &m->files[i];
-            if (!(e->status & FILE_COPIED) || !e->iconFlags)
-                continue;
-            char path[DIR_SIZE];
-            if (!StrFormat(path, sizeof path, "%s\\%s", programDir, e->targetName))
-                continue;
-            if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-                continue;
-            StrFormat(text, sizeof text, "creating icon for %s", path);
-            WriteSetupLog(text);
-            if (viaProgman)
-                ProgmanReplaceItem(e->iconTitle, dataDir, e->targetName, path);
-            else
-                LinkReplaceItem(e->iconTitle, dataDir, e->targetName, path);
-        }
-    }
-    if (viaLinks)
-        LinkGroupClose();
-    PumpMessages();
-    ProgmanClose();
     return 1;
 }
 
@@ -272,8 +220,9 @@ int RunInstall(HWND mainWindow)
 
     int groupCancelled = 0;
     if (result) {
-        result = CreateGroupAndItems(mainWindow, programDir, dataDir);
-        groupCancelled = !result;
+        int made = CreateGroupAndItems(mainWindow, programDir, dataDir);
+        groupCancelled = made == 0;
+        result = made > 0;
     }
 
     PumpMessages();

@@ -4,7 +4,9 @@
 #include <atomic>
 #include <functional>
 #include <iostream>
+#include <memory>
 
+#include "progmantest.h"
 #include "resources/resource.h"
 #include "scenario.h"
 #include "testutil.h"
@@ -277,8 +279,8 @@ const char kFinishedAtStart[] = "An interrupted installation in C:\\Program File
 
 // After a kill: the next start (Exit at its first question) puts the prefix back as it was
 // before the killed run, or finishes a run that had committed; then a silent removal and a
-// silent install do what they always do.
-void ExpectKilledRunRecovered(const PrefixState &before, bool prior)
+// silent install do what they always do. programs: where the group's links go ("" the user's).
+void ExpectKilledRunRecovered(const PrefixState &before, bool prior, const std::string &programs = "")
 {
     ExpectEveryFileWhole(prior);
     std::cout << "[ observed ] left by the kill:\n" << Lines(PrefixDifferences(before, TakePrefixState()));
@@ -289,7 +291,7 @@ void ExpectKilledRunRecovered(const PrefixState &before, bool prior)
     bool finished = LogHas(next, kFinishedAtStart);
     EXPECT_TRUE(finished || LogHas(next, kUndoneAtStart)) << next.log;
     if (finished) {
-        EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+        EXPECT_INSTALLED(kDefaultDir, "Tarnwell", programs);
     } else {
         std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
         EXPECT_TRUE(diff.empty()) << "the killed run left the prefix changed:\n" << Lines(diff);
@@ -300,16 +302,16 @@ void ExpectKilledRunRecovered(const PrefixState &before, bool prior)
 
     if (prior || finished) {
         EXPECT_RUN(PlaySetup("-r -s"), 0);
-        EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+        EXPECT_REMOVED(kDefaultDir, "Tarnwell", false, programs);
     } else {
         EXPECT_RUN(PlaySetup("-r -s"), 1603);
         std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
         EXPECT_TRUE(diff.empty()) << "the removal changed the prefix:\n" << Lines(diff);
     }
     EXPECT_RUN(PlaySetup("-s"), 0);
-    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell", programs);
     EXPECT_RUN(PlaySetup("-r -s"), 0);
-    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false, programs);
 }
 
 RunResult KilledSilentInstall(const std::string &exe, std::function<bool()> when)
@@ -369,6 +371,59 @@ TEST(Killed, UpdateLeavesThePriorInstallationWhole)
     }
 }
 
+// Kills in the group step: when the group's folder appears, when its first and its last item
+// do. Through Wine's Program Manager, then as shell links where a server refuses the group.
+TEST(Killed, GroupAndItemsGoWithTheRestAtTheNextStart)
+{
+    for (bool links : {false, true}) {
+        std::unique_ptr<ProgmanRecorder> refusing;
+        if (links) {
+            refusing.reset(new ProgmanRecorder("refuse"));
+            ASSERT_TRUE(refusing->ready()) << refusing->why();
+        }
+        const std::string programs = links ? CommonProgramsFolder() : "";
+        const std::string folder = (links ? CommonProgramsFolder() : ProgramsFolder()) + "\\Tarnwell";
+        for (size_t n : {0, 1, 4}) {
+            SCOPED_TRACE(std::string(links ? "shell links" : "Program Manager") + ", killed at item " + std::to_string(n));
+            PrefixState before = TakePrefixState();
+            KilledSilentInstall(SetupExe(), [&] { return n ? LinksOf("Tarnwell", programs).size() >= n : FileExists(folder); });
+            ExpectKilledRunRecovered(before, false, programs);
+        }
+    }
+}
+
+// An update over a prior installation whose links are there, killed once it has rewritten two
+// of them: the prior ones come back as they were, and the group keeps them.
+TEST(Killed, UpdateOfTheLinksPutsThePriorOnesBack)
+{
+    if (AlteredSetupExe().empty())
+        GTEST_SKIP() << "this build made no setup of other file contents";
+    ProgmanRecorder refusing("refuse");
+    ASSERT_TRUE(refusing.ready()) << refusing.why();
+    const std::string programs = CommonProgramsFolder(), folder = programs + "\\Tarnwell";
+    EXPECT_RUN(PlayExe(AlteredSetupExe(), "-s"), 0);
+    std::vector<std::string> links = LinksOf("Tarnwell", programs);
+    ASSERT_EQ(4u, links.size()) << Lines(links);
+    std::vector<FILETIME> written;
+    for (const std::string &l : links) {
+        WIN32_FILE_ATTRIBUTE_DATA a = {};
+        GetFileAttributesExA((folder + "\\" + l).c_str(), GetFileExInfoStandard, &a);
+        written.push_back(a.ftLastWriteTime);
+    }
+    auto rewritten = [&] {
+        int n = 0;
+        for (size_t i = 0; i < links.size(); i++) {
+            WIN32_FILE_ATTRIBUTE_DATA a;
+            n += !GetFileAttributesExA((folder + "\\" + links[i]).c_str(), GetFileExInfoStandard, &a) ||
+                 CompareFileTime(&a.ftLastWriteTime, &written[i]) != 0;
+        }
+        return n;
+    };
+    PrefixState before = TakePrefixState();
+    KilledSilentInstall(SetupExe(), [&] { return rewritten() >= 2; });
+    ExpectKilledRunRecovered(before, true, programs);
+}
+
 // A second setup.exe while one waits at its first question ends at once with 1618, silent or
 // not, and the first then installs as if it had been alone.
 TEST(OneRun, ASecondRunEndsWithoutTouchingTheFirst)
@@ -413,4 +468,25 @@ TEST(Silent, UnansweredDirectoryBoxClosesAfterAMinute)
     std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
     EXPECT_TRUE(diff.empty()) << Lines(diff);
     EXPECT_TRUE(DeleteFileA(blocker.c_str()));
+}
+
+// An install into a drive that fills up (D:, a 24 KB volume that tests/e2e/prefix.sh mounts):
+// it ends as failed at once, takes everything away, and logs the disk's own error.
+TEST(Silent, FullDriveEndsAsFailedWithItsOwnError)
+{
+    ULARGE_INTEGER available, total;
+    ASSERT_TRUE(GetDiskFreeSpaceExA("D:\\", &available, &total, NULL) && total.QuadPart < (1u << 20))
+        << "no small drive D: in this prefix: tests/e2e/prefix.sh mounts one (a tmpfs, as root)";
+    PrefixState before = TakePrefixState();
+    RunResult r;
+    {
+        ScopedProfileDir record("D:\\Tarnwell");
+        r = PlaySetup("-s -l");
+    }
+    EXPECT_RUN(r, 1603);
+    EXPECT_TRUE(LogHas(r, " to D:\\Tarnwell failed. (112)\r\n")) << r.log;
+    EXPECT_FALSE(LogHas(r, "No answer within")) << r.log;
+    EXPECT_FALSE(FileExists("D:\\Tarnwell")) << Lines(ListFiles("D:\\Tarnwell"));
+    std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
+    EXPECT_TRUE(diff.empty()) << Lines(diff);
 }

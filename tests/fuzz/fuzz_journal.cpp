@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         CHECK(pos <= size);
         CHECK(e.field1 >= text.data() && e.field1 + e.length1 <= text.data() + size);
         CHECK(e.field2 >= e.field1 + e.length1 && e.field2 + e.length2 <= text.data() + size);
-        char path[260], aside[260];
+        char path[260], aside[520];
         int fits = CopyJournalField(path, sizeof path, e.field1, e.length1) &&
                    CopyJournalField(aside, sizeof aside, e.field2, e.length2);
         if (e.kind == JOURNAL_ROOT && fits && JournalRootAcceptable(path) && roots.size() < 8)
@@ -25,7 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::vector<const char *> list;
             for (const std::string &r : roots)
                 list.push_back(r.c_str());
-            if (JournalChangeAllowed(e.kind, path, aside, list.data(), (int)list.size()) && e.kind != JOURNAL_DIRECTORY)
+            int allowed = JournalChangeAllowed(e.kind, path, aside, list.data(), (int)list.size());
+            // A group or item that the undo acts on can stand in a Program Manager command.
+            if (allowed && (e.kind == JOURNAL_GROUP || e.kind == JOURNAL_ITEM))
+                CHECK(path[0] && !strchr(path, '"') && !strchr(aside, '"'));
+            else if (allowed && e.kind != JOURNAL_DIRECTORY)
                 CHECK(strrchr(path, '\\') != nullptr);
         }
         // Every entry read is one that would have been written so.

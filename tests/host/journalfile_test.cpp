@@ -111,6 +111,21 @@ TEST(JournalFile, ChangesOutsideTheRunsDirectoriesAreRefused)
         {JOURNAL_DIRECTORY, "C:\\Windows", "", false},
         {JOURNAL_DIRECTORY, "C:\\Program Files\\Tarnwell\\..\\..\\Windows", "", false},
         {JOURNAL_SETTINGS, "C:\\Program Files\\Tarnwell", "", false},
+        // Program Manager names: whatever a command can carry, and the undo's forms only.
+        {JOURNAL_GROUP, "Tarnwell", "0", true},
+        {JOURNAL_GROUP, "..\\..\\Other", "1", true},
+        {JOURNAL_GROUP, "Tarnwell", "", false},
+        {JOURNAL_GROUP, "Tarnwell", "2", false},
+        {JOURNAL_GROUP, "", "0", false},
+        {JOURNAL_GROUP, "Tarn\"well", "0", false},
+        {JOURNAL_ITEM, "Tarnwell Help File", "", true},
+        {JOURNAL_ITEM, "Tarnwell", "C:\\Program Files\\Tarnwell\\tarnwell.exe|C:\\Program Files\\Tarnwell", true},
+        {JOURNAL_ITEM, "Tarnwell", "C:\\Program Files\\Tarnwell\\tarnwell.exe|", true},
+        {JOURNAL_ITEM, "Tarnwell", "|C:\\Program Files", false},
+        {JOURNAL_ITEM, "Tarnwell", "C:\\a.exe", false},
+        {JOURNAL_ITEM, "Tarnwell", "C:\\a.exe|b|c", false},
+        {JOURNAL_ITEM, "Tarnwell", "\"C:\\a.exe\" -x|C:\\", false},
+        {JOURNAL_ITEM, "Tarn\x01well", "", false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.allowed, JournalChangeAllowed(c.kind, c.path, c.aside, roots, 2) != 0) << c.kind << " " << c.path;

@@ -393,6 +393,46 @@ TEST_F(RemoveTest, AKilledInstallsJournalIsUndoneOrFinishedAtTheStart)
     RemoveDirectoryA(dir.c_str());
 }
 
+// The group step of a killed install: a group it created goes whole, a group that was there
+// loses only the items it added and gets back the one it replaced. Where the server refuses,
+// the links a server keeps items in are deleted as files, and what cannot be undone is logged.
+TEST_F(RemoveTest, AKilledInstallsGroupAndItemsAreTakenBack)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string journal = std::string(windows) + "\\tarnwell.jnl";
+    const std::string killed = JournalLine(JOURNAL_GROUP, "TwKilled", "0") + JournalLine(JOURNAL_ITEM, "Tarnwell");
+    const std::string other = JournalLine(JOURNAL_GROUP, "TwOther", "1") +
+                              JournalLine(JOURNAL_ITEM, "Tarnwell", "C:\\Old\\tarnwell.exe|C:\\Old") +
+                              JournalLine(JOURNAL_ITEM, "Notes") + JournalLine(JOURNAL_ITEM, "Cut", "") +
+                              JournalLine(JOURNAL_NOT_MADE, "Cut");
+    StartRecorder();
+    ASSERT_TRUE(WriteWholeFile(journal, killed));
+    EXPECT_EQ(1, JournalRecover());
+    ASSERT_TRUE(WriteWholeFile(journal, other));
+    EXPECT_EQ(1, JournalRecover());
+    EXPECT_EQ((Lines{"[DeleteGroup(TwKilled)]", "[ShowGroup(TwOther,1)]", "[DeleteItem(\"Notes\")]",
+                     "[ShowGroup(TwOther,1)]", "[DeleteItem(\"Tarnwell\")]",
+                     "[AddItem(\"C:\\Old\\tarnwell.exe\",\"Tarnwell\",,,,,C:\\Old)]"}),
+              recorder->Commands());
+    EXPECT_FALSE(FileExists(journal));
+
+    recorder.reset();
+    StartRecorder("refuse");
+    const std::string folder = ProgramsDir() + "\\TwKilled";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    ASSERT_TRUE(WriteWholeFile(folder + "\\Tarnwell.lnk", "link"));
+    ASSERT_TRUE(WriteWholeFile(journal, killed));
+    EXPECT_EQ(1, JournalRecover());
+    EXPECT_FALSE(FileExists(folder)) << ListFiles(folder).size() << " entries left";
+    ASSERT_TRUE(WriteWholeFile(journal, other));
+    EXPECT_EQ(1, JournalRecover());
+    EXPECT_FALSE(FileExists(journal));
+    std::string log = ContentOf(work.file("setup.log"));
+    EXPECT_EQ(std::string::npos, log.find("TwKilled in Program Manager")) << log;
+    EXPECT_NE(std::string::npos, log.find("Could not undo the change to TwOther\\Tarnwell in Program Manager")) << log;
+    EXPECT_EQ(std::string::npos, log.find("TwOther\\Notes in")) << log;
+}
 
 class RegistryTree : public testing::Test {
 protected:

@@ -371,6 +371,7 @@ const Message kMessages[] = {
     {10113, "The interrupted installation's change to %1!s! lies outside its directories and was left alone."},
     {10114, "Another installation or removal of %1!s! is in progress.\nPlease try again when it has finished."},
     {10115, "No answer within %1!u! seconds: %2!s!"},
+    {10116, "Could not undo the change to %1!s! in Program Manager: no Program Manager took it back."},
     {10120, "The file expansion library LZ32.DLL could not be loaded from the Windows system directory.\nNothing has been installed."},
 };
 
