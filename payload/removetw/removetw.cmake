@@ -1,5 +1,5 @@
-# The uninstaller links the setup's removal (setupcore); its resources take the setup's icon and
-# string table.
+# The uninstaller compiles the setup's sources with its own, as one link-time-optimised whole
+# (smaller than linking setupcore); its resources take the setup's icon and string table.
 include_guard(GLOBAL)
 if(TARGET removetw)
     target_sources(removetw PRIVATE
@@ -8,5 +8,8 @@ if(TARGET removetw)
     set_source_files_properties(${CMAKE_SOURCE_DIR}/payload/removetw/removetw.rc PROPERTIES
         OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/strings.rc;${CMAKE_SOURCE_DIR}/src/resources/resource.h;${CMAKE_SOURCE_DIR}/src/resources/art/app_main.ico;${CMAKE_BINARY_DIR}/manifest/removetw.manifest;${VERSION_RC_DEPENDS}")
     target_include_directories(removetw PRIVATE ${CMAKE_SOURCE_DIR}/payload/removetw)
-    target_link_libraries(removetw PRIVATE setupcore)
+    target_sources(removetw PRIVATE ${SETUP_SOURCES})
+    target_compile_options(removetw PRIVATE ${LTO_OPTIONS})
+    target_link_options(removetw PRIVATE ${LTO_OPTIONS} -Os)
+    target_link_libraries(removetw PRIVATE user32 gdi32 advapi32 uuid)
 endif()

@@ -12,6 +12,9 @@ namespace {
 const DWORD kPollMs = 30;
 const DWORD kSettleMs = 60;  // lets a new window fill its controls before it is read
 const UINT kSendMs = 1000;
+// A process snapshot costs the wineserver far more than a look at the windows: the list of the
+// uninstaller's copies is renewed at this interval, not at every poll.
+const DWORD kChildScanMs = 250;
 
 std::string Quote(const std::string &s)
 {
@@ -157,8 +160,13 @@ void Player::Fail(const std::string &line)
 
 std::vector<HWND> Player::Dialogs()
 {
-    for (DWORD child : ChildProcesses(root_, "removetw"))
-        pids_.insert(child);
+    DWORD now = GetTickCount();
+    if (!childrenKnown_ || now - childrenScanned_ >= kChildScanMs) {
+        for (DWORD child : ChildProcesses(root_, "removetw"))
+            pids_.insert(child);
+        childrenScanned_ = now;
+        childrenKnown_ = true;
+    }
     std::vector<HWND> all;
     for (DWORD pid : pids_)
         for (HWND h : uidriver::FindDialogs(pid))

@@ -81,6 +81,8 @@ private:
     std::vector<std::string> passing_;
     bool tolerant_;
     std::set<DWORD> pids_;
+    DWORD childrenScanned_ = 0;  // tick count of the last look for the uninstaller's copies
+    bool childrenKnown_ = false;
     std::thread thread_;
     volatile bool stop_ = false;
     bool stopped_ = false;
