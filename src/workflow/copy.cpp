@@ -3,12 +3,12 @@
 
 #include "../resources/resource.h"
 #include "../shell/setup.h"
+#include "../support/crc32.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "../support/unattended.h"
 #include "../changes/copypaths.h"
 #include "../changes/filechange.h"
-#include "../changes/integrity.h"
 #include "../changes/journal.h"
 #include "lzexpand.h"
 #include "progress.h"
@@ -61,6 +61,43 @@ static int MayOverwrite(const char *targetPath)
     return MessageBoxA(mainWindow, text, caption, MB_YESNO | MB_ICONQUESTION) != IDNO;
 }
 
+// Deletes the working file and returns code, the error of the step that failed kept.
+static int Discard(const char *tempPath, int code)
+{
+    DWORD error = GetLastError();
+    DeleteFileA(tempPath);
+    SetLastError(error);
+    return code;
+}
+
+// LZCopy writes in blocks of about 1 KB, a system call each: the expansion is read with LZRead
+// into this buffer and written in blocks of its size (uninitialised data, no bytes in the file).
+#define EXPAND_BLOCK (256 * 1024)
+static unsigned char expandBuffer[EXPAND_BLOCK];
+
+// Expands lz into target, at most limit bytes; the CRC of the bytes written goes to crc, taken
+// as they are written so that the file need not be read back. The length, or -1 when a read
+// or write failed or the expansion runs past limit (the last error kept).
+static LONG ExpandInto(HFILE lz, HANDLE target, DWORD limit, uint32_t *crc)
+{
+    DWORD total = 0;
+    *crc = 0;
+    for (;;) {
+        INT got = lzApi.read(lz, (LPSTR)expandBuffer, EXPAND_BLOCK);
+        if (got <= 0)
+            return got < 0 ? -1 : (LONG)total;
+        DWORD written = 0;
+        if ((DWORD)got > limit - total) {
+            SetLastError(ERROR_INVALID_DATA);
+            return -1;
+        }
+        if (!WriteFile(target, expandBuffer, (DWORD)got, &written, NULL) || written != (DWORD)got)
+            return -1;
+        *crc = Crc32(*crc, expandBuffer, (size_t)got);
+        total += (DWORD)got;
+    }
+}
+
 // Puts the complete working file in place of the target. A target in use brings the Retry
 // prompt; in silent mode nobody can answer it, so the new file waits for the next restart.
 static int PlaceExpandedFile(const char *tempPath, const char *targetPath)
@@ -70,10 +107,7 @@ static int PlaceExpandedFile(const char *tempPath, const char *targetPath)
         return EXPAND_DONE;
     if (placed == REPLACE_IN_USE && setupMode.silent && JournalReplacementPending(targetPath, tempPath))
         return EXPAND_DONE;
-    DWORD error = GetLastError();
-    DeleteFileA(tempPath);
-    SetLastError(error);
-    return EXPAND_NO_TARGET;
+    return Discard(tempPath, EXPAND_NO_TARGET);
 }
 
 // The files are opened with CreateFileA, not LZOpenFileA: that one fails on paths of 128
@@ -117,22 +151,24 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
         lzApi.close(lz);
         return EXPAND_NO_TARGET;
     }
-    LONG n = lzApi.copy(lz, (HFILE)(INT_PTR)target);
+    uint32_t crc = 0;
+    LONG n = ExpandInto(lz, target, expected, &crc);
+    // The product file carries its source's time stamp, as LZCopy gives it.
+    FILETIME stamp;
+    if (n > 0 && GetFileTime(source, NULL, NULL, &stamp))
+        SetFileTime(target, NULL, NULL, &stamp);
+    DWORD error = GetLastError();
     lzApi.close(lz);
     BOOL closed = CloseHandle(target);
+    if (closed)
+        SetLastError(error);
     // LZ32 decodes to the end of the input, whatever the header says: a short or overlong
-    // result is a damaged source.
-    if (n <= 0 || (DWORD)n != expected || !closed) {
-        DeleteFileA(tempPath);
-        return EXPAND_FAILED;
-    }
-    // A source that expands whole but to other bytes (a wrong or damaged disk, a fault on the
-    // way) never replaces the target either.
-    if (record && record->checked > 0 &&
-        !FileMatchesRecord(tempPath, record->expandedLength, record->expandedCrc)) {
-        DeleteFileA(tempPath);
-        return EXPAND_FAILED;
-    }
+    // result is a damaged source. One that expands whole but to other bytes than the build
+    // recorded (a wrong or damaged disk, a fault on the way) never replaces the target either.
+    if (n <= 0 || (DWORD)n != expected || !closed ||
+        (record && record->checked > 0 &&
+         ((DWORD)n != record->expandedLength || crc != record->expandedCrc)))
+        return Discard(tempPath, EXPAND_FAILED);
     return PlaceExpandedFile(tempPath, targetPath);
 }
 
