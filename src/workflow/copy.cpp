@@ -76,8 +76,9 @@ static int Discard(const char *tempPath, int code)
 static unsigned char expandBuffer[EXPAND_BLOCK];
 
 // Expands lz into target, at most limit bytes; the CRC of the bytes written goes to crc, taken
-// as they are written so that the file need not be read back. The length, or -1 when a read
-// or write failed or the expansion runs past limit (the last error kept).
+// as they are written so that the file need not be read back. The length written when LZ32
+// has no more (a read error ends it early too: the length then tells), or -1 when a write
+// failed (its error kept) or the expansion runs past limit.
 static LONG ExpandInto(HFILE lz, HANDLE target, DWORD limit, uint32_t *crc)
 {
     DWORD total = 0;
@@ -85,13 +86,10 @@ static LONG ExpandInto(HFILE lz, HANDLE target, DWORD limit, uint32_t *crc)
     for (;;) {
         INT got = lzApi.read(lz, (LPSTR)expandBuffer, EXPAND_BLOCK);
         if (got <= 0)
-            return got < 0 ? -1 : (LONG)total;
+            return (LONG)total;
         DWORD written = 0;
-        if ((DWORD)got > limit - total) {
-            SetLastError(ERROR_INVALID_DATA);
-            return -1;
-        }
-        if (!WriteFile(target, expandBuffer, (DWORD)got, &written, NULL) || written != (DWORD)got)
+        if ((DWORD)got > limit - total ||
+            !WriteFile(target, expandBuffer, (DWORD)got, &written, NULL) || written != (DWORD)got)
             return -1;
         *crc = Crc32(*crc, expandBuffer, (size_t)got);
         total += (DWORD)got;
@@ -154,14 +152,12 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
     uint32_t crc = 0;
     LONG n = ExpandInto(lz, target, expected, &crc);
     // The product file carries its source's time stamp, as LZCopy gives it.
+    // (Calls that succeed leave the last error as it is: a failed write's stays for the report.)
     FILETIME stamp;
-    if (n > 0 && GetFileTime(source, NULL, NULL, &stamp))
+    if (GetFileTime(source, NULL, NULL, &stamp))
         SetFileTime(target, NULL, NULL, &stamp);
-    DWORD error = GetLastError();
     lzApi.close(lz);
     BOOL closed = CloseHandle(target);
-    if (closed)
-        SetLastError(error);
     // LZ32 decodes to the end of the input, whatever the header says: a short or overlong
     // result is a damaged source. One that expands whole but to other bytes than the build
     // recorded (a wrong or damaged disk, a fault on the way) never replaces the target either.

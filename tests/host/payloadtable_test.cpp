@@ -29,7 +29,7 @@ static uint32_t BitwiseCrc32(const unsigned char *p, size_t n)
     return ~c;
 }
 
-// Eight bytes at a time and the bytes left over: every length and start within a long run,
+// Four bytes at a time and the bytes left over: every length and start within a long run,
 // and a file fed in blocks of odd sizes, as the copy engine feeds what it writes.
 TEST(Crc32, EveryLengthAndAlignmentMatchesTheBitwiseCrc)
 {
