@@ -152,9 +152,10 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
     uint32_t crc = 0;
     LONG n = ExpandInto(lz, target, expected, &crc);
     // The product file carries its source's time stamp, as LZCopy gives it.
-    // (Calls that succeed leave the last error as it is: a failed write's stays for the report.)
+    // Not after a failed write, whose error stays for the report (the calls that succeed here
+    // leave the last error as it is).
     FILETIME stamp;
-    if (GetFileTime(source, NULL, NULL, &stamp))
+    if (n > 0 && GetFileTime(source, NULL, NULL, &stamp))
         SetFileTime(target, NULL, NULL, &stamp);
     lzApi.close(lz);
     BOOL closed = CloseHandle(target);
