@@ -94,17 +94,27 @@ check: windows
 # The SZDD packer against mscompress, then each setup.exe against NSIS's build of the same
 # files for its architecture (sizes, silent install time), in a prefix of its own. The sizes of
 # both builds are reported everywhere; the 32-bit one is timed where the machine runs it.
+# Then the same at a real product's size: each build again with a 25 MB payload
+# (scripts/bench-payload, in build/bench25), against NSIS zlib and LZMA and LZ32 alone.
+SCALE := $(BUILD)/bench25
+scale_build = scripts/bench-payload $(1)/payload/original $(SCALE)/payload-$(2) && \
+	cmake --no-warn-unused-cli -S . -B $(SCALE)/$(2) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(3).cmake -DTW_HOST_BUILD=$(abspath $(HOST)) \
+	  -DTARNWELL_PAYLOAD_DIR=$(abspath $(SCALE))/payload-$(2) >/dev/null && \
+	cmake --build $(SCALE)/$(2) -j$(JOBS) --target setup
 bench: windows
 	@cmake --build $(HOST) --target bench
 	@scripts/bootstrap bench
 	@cmake --build $(WIN) --target setupstub installbench
 	@cmake --build $(WIN64) --target setupstub installbench
+	@$(call scale_build,$(WIN),win32,i686)
+	@$(call scale_build,$(WIN64),win64,x86_64)
 	@$(DECIDE_ARCH); rc=0; \
-	TW_WINEARCH=win64 TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix64 scripts/session scripts/bench-setup $(WIN64) || rc=1; \
+	TW_WINEARCH=win64 TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix64 scripts/session scripts/bench-setup $(WIN64) $(SCALE)/win64 || rc=1; \
 	if [ $$arch = win32 ]; then \
-	    TW_WINEARCH=win32 TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix scripts/session scripts/bench-setup $(WIN) || rc=1; \
+	    TW_WINEARCH=win32 TW_WINEPREFIX=$(abspath $(BUILD))/benchprefix scripts/session scripts/bench-setup $(WIN) $(SCALE)/win32 || rc=1; \
 	else \
-	    scripts/bench-setup --sizes $(WIN) || rc=1; \
+	    scripts/bench-setup --sizes $(WIN) $(SCALE)/win32 || rc=1; \
 	    echo "make bench: the 32-bit silent install was not timed: $$(scripts/host-arch --why)"; \
 	fi; exit $$rc
 

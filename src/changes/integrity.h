@@ -1,4 +1,4 @@
-// The payload checked against the build's record: the record itself, and a written file.
+// The payload checked against the build's record: the record itself.
 #ifndef TW_INTEGRITY_H
 #define TW_INTEGRITY_H
 
@@ -9,7 +9,5 @@
 // The record resource (RCDATA PAYLOADCHECK) and its size; null when setup.exe has none or it
 // cannot be loaded. Whether it is a table at all is FindPayloadCheck's to say.
 const unsigned char *LoadPayloadTable(HINSTANCE instance, size_t *size);
-// 1 when the file at path is exactly length bytes whose CRC-32 is crc.
-int FileMatchesRecord(const char *path, uint32_t length, uint32_t crc);
 
 #endif

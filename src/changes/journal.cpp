@@ -101,10 +101,11 @@ static void Forget(int deleteFound = 0)
     ForgetSnapshot(&uninstallBefore);
 }
 
-// Appends one entry to the journal file and flushes it to the disk; the file is made with
+// Appends one entry to the journal file, flushed to the disk with flush; the file is made with
 // the run's first entry. 0 when that cannot be done. After a failed write the file may end in
 // a broken entry, past which nothing is read: no later change may be recorded then.
-static int WriteEntry(char kind, const char *field1, const char *field2)
+// Only the entry before a change needs the flush: it takes the unflushed ones before it along.
+static int WriteEntry(char kind, const char *field1, const char *field2, int flush = 1)
 {
     if (journalBroken)
         return 0;
@@ -122,7 +123,7 @@ static int WriteEntry(char kind, const char *field1, const char *field2)
     if (!n)
         return 0;
     DWORD written = 0;
-    if (WriteFile(journalFile, line, (DWORD)n, &written, NULL) && written == n && FlushFileBuffers(journalFile))
+    if (WriteFile(journalFile, line, (DWORD)n, &written, NULL) && written == n && (!flush || FlushFileBuffers(journalFile)))
         return 1;
     journalBroken = 1;
     return 0;
@@ -205,7 +206,8 @@ int JournalRoot(const char *dir)
     for (int i = 0; i < rootCount; i++)
         if (StrEqualNoCase(roots[i], root))
             return 1;
-    if (rootCount >= JOURNAL_ROOTS || !WriteEntry(JOURNAL_ROOT, root, ""))
+    // No change yet: the next change's entry takes it to the disk.
+    if (rootCount >= JOURNAL_ROOTS || !WriteEntry(JOURNAL_ROOT, root, "", 0))
         return 0;
     StrCopy(roots[rootCount++], MAX_PATH, root);
     return 1;
@@ -264,15 +266,15 @@ void JournalNotMade(void)
     if (!recording || changeCount == 0)
         return;
     changeCount--;
-    // Not flushed in time, the entry stays: its undo then finds nothing changed.
-    WriteEntry(JOURNAL_NOT_MADE, changes[changeCount].path, "");
+    // Not flushed: lost in a kill, the entry stays, and its undo then finds nothing changed.
+    WriteEntry(JOURNAL_NOT_MADE, changes[changeCount].path, "", 0);
 }
 
-// Writes the snapshot's entry; 0 when it cannot be recorded.
-static int WriteSnapshot(char kind, Snapshot *s)
+// Writes the snapshot's entry, flushed with flush; 0 when it cannot be recorded.
+static int WriteSnapshot(char kind, Snapshot *s, int flush = 1)
 {
     char *hex = (char *)malloc(2 * s->size + 1);
-    int done = hex && HexEncode(hex, 2 * s->size + 1, s->list, s->size) && WriteEntry(kind, s->had, hex);
+    int done = hex && HexEncode(hex, 2 * s->size + 1, s->list, s->size) && WriteEntry(kind, s->had, hex, flush);
     free(hex);
     s->noted = done;
     return done;
@@ -354,7 +356,8 @@ int JournalRecordBefore(void)
         }
         RegCloseKey(key);
     }
-    return listed && WriteSnapshot(JOURNAL_PROFILE, p) && WriteSnapshot(JOURNAL_UNINSTALL, u);
+    // Both are written before either is changed: one flush takes both.
+    return listed && WriteSnapshot(JOURNAL_PROFILE, p, 0) && WriteSnapshot(JOURNAL_UNINSTALL, u);
 }
 
 int ReplaceTarget(const char *workingPath, const char *targetPath)

@@ -5,12 +5,12 @@
 
 #include "../resources/resource.h"
 #include "../shell/setup.h"
+#include "../support/crc32.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "../support/unattended.h"
 #include "../changes/copypaths.h"
 #include "../changes/filechange.h"
-#include "../changes/integrity.h"
 #include "../changes/journal.h"
 #include "lzexpand.h"
 #include "progress.h"
@@ -73,6 +73,33 @@ static int MayOverwrite(const char *targetPath)
     return MessageBoxA(mainWindow, text, caption, MB_YESNO | MB_ICONQUESTION) != IDNO;
 }
 
+// LZCopy writes in blocks of about 1 KB, a system call each: the expansion is read with LZRead
+// into this buffer and written in blocks of its size (uninitialised data, no bytes in the file).
+#define EXPAND_BLOCK (256 * 1024)
+static unsigned char expandBuffer[EXPAND_BLOCK];
+
+// Expands lz into target, at most limit bytes; the CRC of the bytes written goes to crc, taken
+// as they are written so that the file need not be read back. The length written when LZ32
+// has no more (a read error ends it early too: the length then tells); LZERROR_WRITE when a
+// write failed (its error kept), LZERROR_READ when the expansion runs past limit.
+static LONG ExpandInto(HFILE lz, HANDLE target, DWORD limit, uint32_t *crc)
+{
+    DWORD total = 0;
+    *crc = 0;
+    for (;;) {
+        INT got = lzApi.read(lz, (LPSTR)expandBuffer, EXPAND_BLOCK);
+        if (got <= 0)
+            return (LONG)total;
+        if ((DWORD)got > limit - total)
+            return LZERROR_READ;
+        DWORD written = 0;
+        if (!WriteFile(target, expandBuffer, (DWORD)got, &written, NULL) || written != (DWORD)got)
+            return LZERROR_WRITE;
+        *crc = Crc32(*crc, expandBuffer, (size_t)got);
+        total += (DWORD)got;
+    }
+}
+
 // Puts the complete working file in place of the target. A target in use brings the Retry
 // prompt; in silent mode nobody can answer it, so the new file waits for the next restart.
 static int PlaceExpandedFile(const char *tempPath, const char *targetPath)
@@ -131,8 +158,14 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
         return ExpandFailed(EXPAND_NO_TARGET, error);
     }
     SetLastError(0);
-    LONG n = lzApi.copy(lz, (HFILE)(INT_PTR)target);
+    uint32_t crc = 0;
+    LONG n = ExpandInto(lz, target, expected, &crc);
     DWORD error = GetLastError();
+    // The product file carries its source's time stamp, as LZCopy gives it; not after a
+    // failed write, whose error stays for the report.
+    FILETIME stamp;
+    if (n > 0 && GetFileTime(source, NULL, NULL, &stamp))
+        SetFileTime(target, NULL, NULL, &stamp);
     lzApi.close(lz);
     BOOL closed = CloseHandle(target);
     if (closed && n > 0)
@@ -146,13 +179,12 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
     // no other disk would help.
     if (n <= 0 || (DWORD)n != expected || !closed) {
         DeleteFileA(tempPath);
-        int targetFault = n == LZERROR_WRITE || n == LZERROR_BADOUTHANDLE || !closed;
+        int targetFault = n == LZERROR_WRITE || !closed;
         return ExpandFailed(targetFault ? EXPAND_NO_TARGET : EXPAND_FAILED, error ? error : ERROR_INVALID_DATA);
     }
-    // A source that expands whole but to other bytes (a wrong or damaged disk, a fault on the
-    // way) never replaces the target either.
-    if (record && record->checked > 0 &&
-        !FileMatchesRecord(tempPath, record->expandedLength, record->expandedCrc)) {
+    // A source that expands whole but to other bytes than the build recorded (a wrong or
+    // damaged disk, a fault on the way) never replaces the target either.
+    if (record && record->checked > 0 && ((DWORD)n != record->expandedLength || crc != record->expandedCrc)) {
         DeleteFileA(tempPath);
         return ExpandFailed(EXPAND_FAILED, ERROR_CRC);
     }

@@ -9,14 +9,14 @@ LzApi lzApi;
 
 int LoadLzApi(void)
 {
-    if (lzApi.init && lzApi.copy && lzApi.close)
+    if (lzApi.init && lzApi.read && lzApi.close)
         return 1;
     HMODULE lz = LoadSystemLibrary("lz32.dll");
     if (!lz)
         return 0;
     typedef void (*AnyFn)(void);
     lzApi.init = (INT(WINAPI *)(INT))(AnyFn)GetProcAddress(lz, "LZInit");
-    lzApi.copy = (LONG(WINAPI *)(INT, INT))(AnyFn)GetProcAddress(lz, "LZCopy");
+    lzApi.read = (INT(WINAPI *)(INT, LPSTR, INT))(AnyFn)GetProcAddress(lz, "LZRead");
     lzApi.close = (void(WINAPI *)(INT))(AnyFn)GetProcAddress(lz, "LZClose");
-    return lzApi.init && lzApi.copy && lzApi.close;
+    return lzApi.init && lzApi.read && lzApi.close;
 }

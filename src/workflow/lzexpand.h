@@ -6,7 +6,7 @@
 
 struct LzApi {
     INT(WINAPI *init)(INT);
-    LONG(WINAPI *copy)(INT, INT);
+    INT(WINAPI *read)(INT, LPSTR, INT);
     void(WINAPI *close)(INT);
 };
 

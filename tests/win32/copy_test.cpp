@@ -207,6 +207,30 @@ TEST_F(CopyTest, ExpansionThatDiffersFromTheRecordIsAFailedOne)
     EXPECT_FILE(notes, dst.file("x.txt"));
 }
 
+// A file of several of the engine's blocks: the record is checked over all of them, and a
+// byte changed in the last one still keeps the old file in place.
+TEST_F(CopyTest, RecordIsCheckedAcrossEveryBlockOfALargeFile)
+{
+    std::string large(700001, '\0');
+    uint32_t x = 7;
+    for (char &c : large)
+        c = (char)((x = x * 69069 + 1) >> 24);
+    FileEntry row = Row("big.bin", 0);
+    row.checked = 1;
+    row.expandedLength = (uint32_t)large.size();
+    row.expandedCrc = Crc32(0, large.data(), large.size());
+    std::string changed = large;
+    changed[changed.size() - 2] ^= 0x01;
+    ASSERT_TRUE(WriteWholeFile(dst.file("big.bin"), "the version installed before"));
+    ASSERT_TRUE(WriteWholeFile(src.file("big.bin"), changed));
+    EXPECT_EQ(EXPAND_FAILED, ExpandFile(src.file("big.bin").c_str(), dst.file("big.bin").c_str(), &row));
+    EXPECT_FILE("the version installed before", dst.file("big.bin"));
+    ASSERT_TRUE(WriteWholeFile(src.file("big.bin"), large));
+    EXPECT_EQ(EXPAND_DONE, ExpandFile(src.file("big.bin").c_str(), dst.file("big.bin").c_str(), &row));
+    EXPECT_FILE(large, dst.file("big.bin"));
+    EXPECT_EQ(std::vector<std::string>{"big.bin"}, ListFiles(dst.path()));
+}
+
 TEST_F(CopyTest, DiskPromptOffersOkFirstAndRetryOnTheDiskLastCopied)
 {
     FileEntry optional = Row("mib.txt", 0);

@@ -9,7 +9,12 @@ Target amd64-unicode
 Unicode false
 !define PROGRAMS "$PROGRAMFILES"
 !endif
+; -DZLIB: zlib, file by file, the quicker of NSIS's compressors to install.
+!ifdef ZLIB
+SetCompressor zlib
+!else
 SetCompressor /SOLID lzma
+!endif
 Name "Tarnwell"
 OutFile "${OUT}"
 InstallDir "${PROGRAMS}\Tarnwell"

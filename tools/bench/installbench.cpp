@@ -2,11 +2,16 @@
 //   installbench reset                     removes what either installer left
 //   installbench check                     0 when the six files and four items are in place
 //   installbench time A.exe "ARGS" B.exe "ARGS" ROUNDS
+//   installbench scale ROUNDS NAME A.exe "ARGS" [NAME B.exe "ARGS" ...] -- PACKED...
 // "time" warms each installer up once, then runs them alternately ROUNDS times, each from a
 // clean state, and prints every time and the medians in milliseconds. A (the setup) runs with
 // Wine's DDE trace on (WINEDEBUG=+timestamp,+ddeml), which goes to this program's standard
 // error; each round names A's main thread and the tick counts (the trace's time stamps) its
 // run lay between, so that its trace lines time its DDE conversations.
+// "scale" runs every named installer untraced, and LZ32 alone expanding the PACKED files
+// (LZCopy into the temporary directory, as the floor of any setup that expands through it),
+// all in turn ROUNDS times, the first of each round another, after one warm-up each; it prints
+// every round's times in milliseconds, "lz32" the floor's.
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -165,6 +170,83 @@ double RunOnce(const std::string &exe, const std::string &args, bool traced, Tra
     return ms;
 }
 
+// LZ32's own expansion of the files, one after the other, timed; negative when one failed.
+double ExpandAlone(const std::vector<std::string> &packed)
+{
+    typedef INT(WINAPI * InitFn)(INT);
+    typedef LONG(WINAPI * CopyFn)(INT, INT);
+    typedef void(WINAPI * CloseFn)(INT);
+    static HMODULE lz = LoadLibraryExA("lz32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    InitFn init = lz ? (InitFn)(void (*)(void))GetProcAddress(lz, "LZInit") : nullptr;
+    CopyFn copy = lz ? (CopyFn)(void (*)(void))GetProcAddress(lz, "LZCopy") : nullptr;
+    CloseFn close = lz ? (CloseFn)(void (*)(void))GetProcAddress(lz, "LZClose") : nullptr;
+    if (!init || !copy || !close)
+        return -1;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    bool ok = true;
+    for (size_t i = 0; i < packed.size(); i++) {
+        std::string target = std::string(temp) + "twfloor" + std::to_string(i) + ".tmp";
+        HANDLE in = CreateFileA(packed[i].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE out = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        INT lzIn = in == INVALID_HANDLE_VALUE ? -1 : init(INT(INT_PTR(in)));
+        ok = ok && lzIn >= 0 && out != INVALID_HANDLE_VALUE && copy(lzIn, INT(INT_PTR(out))) > 0;
+        if (lzIn >= 0)
+            close(lzIn);
+        if (out != INVALID_HANDLE_VALUE)
+            CloseHandle(out);
+    }
+    QueryPerformanceCounter(&end);
+    for (size_t i = 0; i < packed.size(); i++)
+        DeleteFileA((std::string(temp) + "twfloor" + std::to_string(i) + ".tmp").c_str());
+    if (!ok)
+        std::fprintf(stderr, "installbench: LZ32 could not expand the files\n");
+    return ok ? 1000.0 * double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart) : -1;
+}
+
+// "scale": the installers and the floor in turn, each round starting with another.
+int Scale(int argc, char **argv)
+{
+    int rounds = std::atoi(argv[2]);
+    std::vector<std::string> names, exes, args, packed;
+    int i = 3;
+    for (; i + 2 < argc && std::string(argv[i]) != "--"; i += 3) {
+        names.push_back(argv[i]);
+        exes.push_back(argv[i + 1]);
+        args.push_back(argv[i + 2]);
+    }
+    for (i++; i < argc; i++)
+        packed.push_back(argv[i]);
+    if (rounds < 1 || names.empty() || packed.empty()) {
+        std::fputs("usage: installbench scale ROUNDS NAME A.exe ARGS ... -- PACKED...\n", stderr);
+        return 2;
+    }
+    GetDesktopWindow();
+    size_t n = names.size() + 1;  // the last is the floor
+    auto runOne = [&](size_t k) { return k < names.size() ? RunOnce(exes[k], args[k], false) : ExpandAlone(packed); };
+    for (size_t k = 0; k < n; k++)
+        if (runOne(k) < 0)
+            return 1;
+    for (int r = 0; r < rounds; r++) {
+        std::vector<double> t(n);
+        for (size_t j = 0; j < n; j++) {
+            size_t k = (r + j) % n;
+            if ((t[k] = runOne(k)) < 0)
+                return 1;
+        }
+        std::printf("round %d:", r + 1);
+        for (size_t k = 0; k < n; k++)
+            std::printf(" %s %.1f", k < names.size() ? names[k].c_str() : "lz32", t[k]);
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    Reset();
+    return 0;
+}
+
 double Median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -183,6 +265,8 @@ int main(int argc, char **argv)
     }
     if (command == "check")
         return Installed() ? 0 : 1;
+    if (command == "scale" && argc > 2)
+        return Scale(argc, argv);
     if (command != "time" || argc != 7) {
         std::fputs("usage: installbench reset | check | time A.exe ARGS B.exe ARGS ROUNDS\n", stderr);
         return 2;
