@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "cmdline.h"
+#include "logfile.h"
 #include "strbuf.h"
 
 static char logFile[COMMAND_LOG_SIZE];
@@ -20,8 +21,8 @@ int UseLogFile(const char *name)
     DWORD n = GetFullPathNameA(name, sizeof full, full, NULL);
     if (n == 0 || n >= sizeof full)
         return 0;
-    HANDLE f = CreateFileA(full, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, NULL);
+    // Tried as every line is written: a name that is a link is refused here too, not created through.
+    HANDLE f = OpenLogFile(full);
     if (f == INVALID_HANDLE_VALUE)
         return 0;
     CloseHandle(f);

@@ -6,7 +6,8 @@
 const char *SetupLogPath(void);
 
 // Makes name (relative to the current directory, or full) the log, once it is opened or
-// created; 0 when it cannot be, and the log stays where it was.
+// created as setup.log is (never through a link); 0 when it cannot be, and the log stays
+// where it was.
 int UseLogFile(const char *name);
 
 #endif

@@ -150,6 +150,11 @@ TEST(Planted, LinksAtFixedNamesInTempAreNeverFollowed)
         ASSERT_EQ(2047u, ListFiles(TempDir(), "removetw-*.exe").size());
         ASSERT_TRUE(FileExists(downloads.file("setup.log")));
         PrefixState before = TakePrefixState(true);
+        // A -log that names a link is refused as the line's bad part, not written through.
+        RunOptions aimed;
+        aimed.exe = setup;
+        aimed.args = "-s -log \"" + downloads.file("setup.log") + "\"";
+        EXPECT_RUN(Play(aimed), 1639);
 
         RunOptions install;
         install.exe = setup;
