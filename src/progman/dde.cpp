@@ -1,4 +1,4 @@
-// Program Manager's DDE client: one conversation per command, fixed command strings.
+// Program Manager's DDE client: one conversation for a session's commands, fixed command strings.
 #include "dde.h"
 
 #include <stdlib.h>
@@ -10,25 +10,77 @@
 
 ProgmanSession progmanSession;
 
+// 1 while conversation is one the server has not ended.
+static int StillConnected(HCONV conversation)
+{
+    CONVINFO info;
+    memset(&info, 0, sizeof info);
+    info.cb = sizeof info;
+    return DdeQueryConvInfo(conversation, QID_SYNC, &info) && (info.wStatus & ST_CONNECTED);
+}
+
+static void EndConversation(void)
+{
+    if (progmanSession.conversation)
+        DdeDisconnect(progmanSession.conversation);
+    progmanSession.conversation = NULL;
+}
+
+// Ends the session's instance and starts another, with nothing made on it yet. A conversation
+// that the server ended goes this way: Wine does not connect an instance again to a service
+// and topic that it still holds an ended conversation with. 0 (and the session closed) when
+// no instance can be had.
+static int RenewInstance(DWORD *instanceId)
+{
+    ProgmanSession *s = &progmanSession;
+    DdeUninitialize(s->instanceId);
+    s->conversation = NULL;
+    s->service = NULL;
+    s->instanceId = 0;
+    if (DdeInitializeA(&s->instanceId, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+        s->sessionLive = 0;
+        return 0;
+    }
+    *instanceId = s->instanceId;
+    return 1;
+}
+
+// The session's conversation: made at its first command and kept for the commands after it,
+// since each new one costs a broadcast to every top-level window. One that the server ended
+// is made again.
+static HCONV SessionConversation(DWORD *instanceId)
+{
+    ProgmanSession *s = &progmanSession;
+    if (s->conversation && !StillConnected(s->conversation) && !RenewInstance(instanceId))
+        return NULL;
+    if (s->conversation)
+        return s->conversation;
+    if (!s->service)
+        s->service = DdeCreateStringHandleA(*instanceId, "PROGMAN", CP_WINANSI);
+    if (s->service)
+        s->conversation = DdeConnect(*instanceId, s->service, s->service, NULL);
+    return s->conversation;
+}
+
 int ProgmanExecute(DWORD instanceId, const char *command)
 {
     if (!progmanSession.sessionLive || !command)
         return 0;
-    HSZ service = DdeCreateStringHandleA(instanceId, "PROGMAN", CP_WINANSI);
-    if (!service)
+    HCONV conversation = SessionConversation(&instanceId);
+    if (!conversation)
         return 0;
-    HCONV conversation = DdeConnect(instanceId, service, service, NULL);
-    if (!conversation) {
-        DdeFreeStringHandle(instanceId, service);
-        return 0;
-    }
     // The command goes with its terminating zero.
     DWORD size = (DWORD)strlen(command) + 1;
     HDDEDATA reply = DdeClientTransaction((LPBYTE)command, size, conversation, NULL, CF_TEXT,
                                           XTYP_EXECUTE, PROGMAN_TIMEOUT_MS, NULL);
-    DdeDisconnect(conversation);
-    DdeFreeStringHandle(instanceId, service);
-    return reply != NULL;
+    if (reply)
+        return 1;
+    // A refusal leaves the conversation good. After a time-out or any other failure it goes, so
+    // that a late answer to this command cannot be taken for the answer to the next. Nothing
+    // is sent again: a server may have carried out a command that it did not answer.
+    if (DdeGetLastError(instanceId) != DMLERR_NOTPROCESSED && StillConnected(conversation))
+        EndConversation();
+    return 0;
 }
 
 HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item,
@@ -67,6 +119,8 @@ static int SendCommand(ProgmanCommandKind kind, const char *first, const char *s
 int ProgmanOpen(void)
 {
     progmanSession.instanceId = 0;
+    progmanSession.conversation = NULL;
+    progmanSession.service = NULL;
     if (DdeInitializeA(&progmanSession.instanceId, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
         return 0;
     progmanSession.sessionLive = 1;
@@ -97,10 +151,20 @@ int ProgmanAddItem(const char *title, const char *directory, const char *command
     return SendCommand(PROGMAN_ADD_ITEM, commandLine, title, directory);
 }
 
+// Ends the conversation and the instance of a live session.
+static void EndSession(void)
+{
+    EndConversation();
+    if (progmanSession.service)
+        DdeFreeStringHandle(progmanSession.instanceId, progmanSession.service);
+    progmanSession.service = NULL;
+    DdeUninitialize(progmanSession.instanceId);
+}
+
 int ProgmanClose(void)
 {
     if (progmanSession.sessionLive)
-        DdeUninitialize(progmanSession.instanceId);
+        EndSession();
     progmanSession.sessionLive = 0;
     progmanSession.groupAccepted = 0;
     return 1;
@@ -112,7 +176,7 @@ int ProgmanCloseDeletingGroup(const char *group)
         // Only the product's own group goes; a group the user picked stays with what it holds.
         if (group && StrEqualNoCase(group, installManifest.productName))
             SendCommand(PROGMAN_DELETE_GROUP, group, NULL, NULL);
-        DdeUninitialize(progmanSession.instanceId);
+        EndSession();
     }
     progmanSession.sessionLive = 0;
     return 1;

@@ -11,6 +11,8 @@ struct ProgmanSession {
     DWORD instanceId;
     int sessionLive;
     int groupAccepted;  // the server accepted the last CreateGroup of this session
+    HSZ service;        // "PROGMAN", once the first command made it
+    HCONV conversation; // the conversation the commands go on, once one is made
 };
 
 extern ProgmanSession progmanSession;
@@ -18,8 +20,9 @@ extern ProgmanSession progmanSession;
 // Time-out of every transaction with Program Manager, in milliseconds.
 #define PROGMAN_TIMEOUT_MS 1000
 
-// Sends one command on a conversation of its own: 1 when the server accepted it, 0 when the
-// session is closed, no server answers, or the command was refused or timed out.
+// Sends one command on the session's conversation, made on first use and made again when the
+// server ended it: 1 when the server accepted it, 0 when the session is closed, no server
+// answers, or the command was refused or timed out (which ends the conversation).
 int ProgmanExecute(DWORD instanceId, const char *command);
 HDDEDATA CALLBACK ProgmanCallback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item,
                                   HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);

@@ -1,14 +1,18 @@
 // A stand-in Program Manager for the tests: answers service and topic PROGMAN, records every
-// execute to a file, answers Groups from a file, and can refuse or ignore every execute.
-// Usage: progman_recorder LOGFILE accept|refuse|silent [GROUPSFILE]
+// execute to a file (and beside it, in LOGFILE.conv, the number of the conversation it came on),
+// answers Groups from a file, and can refuse or ignore every execute, or end the conversation
+// after each.
+// Usage: progman_recorder LOGFILE accept|refuse|silent|drop [GROUPSFILE]
 // It runs until its thread gets WM_QUIT. A request for the item "TwRecorder" is answered with
 // "ready", so that a test can tell that its conversations reach this server.
 #include <windows.h>
+#include <dde.h>
 #include <ddeml.h>
 
 #include <stdio.h>
 #include <string.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -16,6 +20,9 @@ namespace {
 DWORD instance;
 HSZ service, groupsItem, probeItem;
 std::string logPath, groupsPath, mode;
+std::map<HCONV, int> conversationNumbers;  // in the order they were made, from 1
+int conversationsMade;
+const UINT kEndConversation = WM_APP;        // thread message: lParam is the conversation
 
 // Each execute is appended as its raw bytes (its terminating zero included, if it was sent)
 // followed by a line feed, and the file is closed again so that the test can read it at once.
@@ -30,6 +37,15 @@ void Record(HDDEDATA data)
         return;
     fwrite(bytes.data(), 1, bytes.size(), f);
     fputc('\n', f);
+    fclose(f);
+}
+
+void RecordConversation(HCONV conversation)
+{
+    FILE *f = fopen((logPath + ".conv").c_str(), "ab");
+    if (!f)
+        return;
+    fprintf(f, "%d\n", conversationNumbers[conversation]);
     fclose(f);
 }
 
@@ -53,11 +69,15 @@ std::string ReadGroups()
     return text;
 }
 
-HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV, HSZ topic, HSZ item, HDDEDATA data, ULONG_PTR, ULONG_PTR)
+HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV conversation, HSZ topic, HSZ item, HDDEDATA data,
+                           ULONG_PTR, ULONG_PTR)
 {
     switch (type) {
     case XTYP_CONNECT:
         return (HDDEDATA)(UINT_PTR)(DdeCmpStringHandles(topic, service) == 0);
+    case XTYP_CONNECT_CONFIRM:
+        conversationNumbers[conversation] = ++conversationsMade;  // a handle may come again
+        return NULL;
     case XTYP_REQUEST:
         if (format != CF_TEXT)
             return NULL;
@@ -68,6 +88,9 @@ HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV, HSZ topic, HSZ item, H
         return NULL;
     case XTYP_EXECUTE:
         Record(data);
+        RecordConversation(conversation);
+        if (mode == "drop")
+            PostThreadMessageA(GetCurrentThreadId(), kEndConversation, 0, (LPARAM)conversation);
         if (mode == "refuse")
             return (HDDEDATA)DDE_FNOTPROCESSED;
         if (mode == "silent") {
@@ -99,6 +122,15 @@ int main(int argc, char **argv)
         return 4;
     MSG msg;
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        if (!msg.hwnd && msg.message == kEndConversation) {
+            // Wine's DdeDisconnect cannot end a server's conversation: the protocol's own
+            // message does, as a server outside the library would send it.
+            CONVINFO info = {};
+            info.cb = sizeof info;
+            if (DdeQueryConvInfo((HCONV)msg.lParam, QID_SYNC, &info))
+                PostMessageA(info.hwndPartner, WM_DDE_TERMINATE, (WPARAM)info.hwnd, 0);
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -10,6 +10,7 @@
 #include "progmantest.h"
 #include "shell/manifest.h"
 #include "shell/setup.h"
+#include "support/messages.h"
 
 using Lines = std::vector<std::string>;
 
@@ -79,6 +80,10 @@ TEST_F(ProgmanTest, ItemsAreReplacedAndNamedByTitleOrFile)
     ProgmanReplaceItem("Empty", "C:\\", "e.txt", "");
     ProgmanDeleteItem(NULL, "C:\\Tw\\gone.txt");
     ProgmanClose();
+    // All on the one conversation of the session.
+    std::vector<int> conversations = recorder.Conversations();
+    ASSERT_EQ(8u, conversations.size());
+    EXPECT_EQ(std::vector<int>(8, conversations[0]), conversations);
     EXPECT_EQ((Lines{"[CreateGroup(Net Tools)]", "[DeleteItem(\"Tarnwell\")]",
                      "[AddItem(\"C:\\Program Files\\Tarnwell\\tarnwell.exe\",\"Tarnwell\",,,,,D:\\Data)]",
                      "[DeleteItem(\"mib.txt\")]", "[AddItem(\"C:\\Tw\\mib.txt\",\"mib.txt\",,,,,D:\\Data)]",
@@ -130,6 +135,38 @@ TEST_F(ProgmanTest, ARefusingServerIsReportedButTheSessionStaysLive)
     EXPECT_EQ(0, ProgmanExecute(progmanSession.instanceId, "[ShowGroup(Tarnwell,1)]"));
     EXPECT_EQ(0, ProgmanShowGroup("Tarnwell"));
     EXPECT_EQ(3u, recorder.Commands().size());
+}
+
+// Once the server's end of the session's conversation has reached this side.
+static void AwaitEndedConversation()
+{
+    CONVINFO info{};
+    info.cb = sizeof info;
+    for (int i = 0; i < 250 && DdeQueryConvInfo(progmanSession.conversation, QID_SYNC, &info) &&
+                    (info.wStatus & ST_CONNECTED);
+         i++) {
+        PumpMessages();
+        Sleep(20);
+    }
+}
+
+TEST_F(ProgmanTest, AConversationTheServerEndsIsMadeAgain)
+{
+    ProgmanRecorder recorder("drop");
+    ASSERT_TRUE(recorder.ready()) << recorder.why();
+    ASSERT_EQ(1, ProgmanCreateGroup("Net Tools"));
+    EXPECT_EQ(1, progmanSession.groupAccepted);
+    AwaitEndedConversation();
+    EXPECT_EQ(1, ProgmanShowGroup("Net Tools"));
+    AwaitEndedConversation();
+    EXPECT_EQ(1, ProgmanShowGroup("Net Tools"));
+    ProgmanClose();
+    EXPECT_EQ((Lines{"[CreateGroup(Net Tools)]", "[ShowGroup(Net Tools,1)]", "[ShowGroup(Net Tools,1)]"}),
+              recorder.Commands());
+    std::vector<int> conversations = recorder.Conversations();
+    ASSERT_EQ(3u, conversations.size());
+    EXPECT_LT(conversations[0], conversations[1]);
+    EXPECT_LT(conversations[1], conversations[2]);
 }
 
 TEST_F(ProgmanTest, ASilentServerTimesOut)

@@ -204,9 +204,20 @@ std::vector<std::string> ProgmanRecorder::Commands() const
     return out;
 }
 
+std::vector<int> ProgmanRecorder::Conversations() const
+{
+    std::string log;
+    std::vector<int> out;
+    if (ReadWholeFile(dir_.file("commands.log.conv"), &log))
+        for (size_t start = 0, nl; (nl = log.find('\n', start)) != std::string::npos; start = nl + 1)
+            out.push_back(atoi(log.c_str() + start));
+    return out;
+}
+
 void ProgmanRecorder::Clear()
 {
     DeleteFileA(dir_.file("commands.log").c_str());
+    DeleteFileA(dir_.file("commands.log.conv").c_str());
 }
 
 bool WaitForProgmanServer(DWORD timeoutMs)

@@ -11,7 +11,8 @@
 #include "testutil.h"
 
 // Starts the recording DDE server (tests/win32/progman_recorder.cpp) and stops it, by its
-// process handle, when it goes out of scope. Mode is "accept", "refuse" or "silent".
+// process handle, when it goes out of scope. Mode is "accept", "refuse", "silent" or "drop"
+// (accepts each execute, then ends its conversation).
 class ProgmanRecorder {
 public:
     explicit ProgmanRecorder(const char *mode = "accept", const std::string &groups = "");
@@ -27,6 +28,8 @@ public:
     // Every execute so far, in order. One sent without its terminating zero is marked
     // "<no zero>" in front.
     std::vector<std::string> Commands() const;
+    // For each of those, the conversation it came on, numbered in the order the server took them.
+    std::vector<int> Conversations() const;
     void Clear();
     void Stop();
 
