@@ -38,7 +38,11 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
         return 0;
     }
 
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    // Filled in here: an initialised copy would cost the program a data section of its own.
+    SECURITY_ATTRIBUTES inherit;
+    inherit.nLength = sizeof inherit;
+    inherit.lpSecurityDescriptor = NULL;
+    inherit.bInheritHandle = TRUE;
     HANDLE deleteOnClose = CreateFileA(copy, DELETE | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
                                        OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, NULL);
     if (deleteOnClose == INVALID_HANDLE_VALUE)
