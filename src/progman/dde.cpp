@@ -26,22 +26,18 @@ static void EndConversation(void)
     progmanSession.conversation = NULL;
 }
 
-// Ends the session's instance and starts another, with nothing made on it yet. A conversation
+// Ends the session's instance and opens another, with nothing made on it yet. A conversation
 // that the server ended goes this way: Wine does not connect an instance again to a service
 // and topic that it still holds an ended conversation with. 0 (and the session closed) when
 // no instance can be had.
 static int RenewInstance(DWORD *instanceId)
 {
-    ProgmanSession *s = &progmanSession;
-    DdeUninitialize(s->instanceId);
-    s->conversation = NULL;
-    s->service = NULL;
-    s->instanceId = 0;
-    if (DdeInitializeA(&s->instanceId, ProgmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
-        s->sessionLive = 0;
+    DdeUninitialize(progmanSession.instanceId);
+    if (!ProgmanOpen()) {
+        progmanSession.sessionLive = 0;
         return 0;
     }
-    *instanceId = s->instanceId;
+    *instanceId = progmanSession.instanceId;
     return 1;
 }
 
