@@ -95,6 +95,7 @@ int ExtractResourceFile(HINSTANCE instance, HWND statusControl, const char *reso
             DeleteFileA(tempPath);
             // An older file of that name would be installed as if this run had written it.
             DeleteFileA(path);
+            result = EXTRACT_WRITE_FAILED;
         }
     }
     FreeResource(block);
@@ -152,6 +153,10 @@ int ExtractPayload(HINSTANCE instance, HWND owner)
                                              directory, row->sourceName, &check);
             if (result == EXTRACT_DAMAGED) {
                 row->checked = -1;
+                break;
+            }
+            if (result == EXTRACT_WRITE_FAILED) {
+                count = 0;
                 break;
             }
             if (result == EXTRACT_DONE) {
