@@ -68,6 +68,11 @@ int KeepFileBeside(const char *path, char *kept, size_t cap)
     if (HardLink() && ClaimWorkingName(path, kept, cap, LinkTo, (void *)path))
         return 1;
     // No hard links here (FAT, a network share, Windows 95): the old content is copied.
+    return KeepCopyBeside(path, kept, cap);
+}
+
+int KeepCopyBeside(const char *path, char *kept, size_t cap)
+{
     return ClaimWorkingName(path, kept, cap, CopyTo, (void *)path);
 }
 

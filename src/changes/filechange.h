@@ -17,6 +17,9 @@ HANDLE CreateFileBeside(const char *path, char *tempPath, size_t cap);
 // Keeps the file at path under a working name beside it (into kept) while path stays as it
 // is: a hard link where the volume has them, else a copy. 0 when it cannot be kept.
 int KeepFileBeside(const char *path, char *kept, size_t cap);
+// The same, always as a copy: for a file that is rewritten in place (WIN.INI), which a hard
+// link would follow.
+int KeepCopyBeside(const char *path, char *kept, size_t cap);
 // Moves the finished working file onto path in one step, replacing what is there. 1 on success.
 int PutFileInPlace(const char *tempPath, const char *path);
 // The temporary directory with its trailing backslash; 0 (out empty) when the system reports

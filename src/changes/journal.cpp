@@ -101,6 +101,20 @@ static void Forget(int deleteFound = 0)
     ForgetSnapshot(&uninstallBefore);
 }
 
+// The journal cannot be written: logged once, naming it and the error. No later change may be
+// recorded, so none is made, and the run fails with its cause in the log.
+static int JournalWriteFailed(DWORD error)
+{
+    if (!journalBroken) {
+        char path[MAX_PATH];
+        if (!JournalPath(path, sizeof path))
+            StrCopy(path, sizeof path, JOURNAL_FILE_NAME);
+        LogPathError(IDS_JOURNAL_WRITE_FAILED, path, error ? error : ERROR_DISK_FULL);
+    }
+    journalBroken = 1;
+    return 0;
+}
+
 // Appends one entry to the journal file, flushed to the disk with flush; the file is made with
 // the run's first entry. 0 when that cannot be done. After a failed write the file may end in
 // a broken entry, past which nothing is read: no later change may be recorded then.
@@ -112,21 +126,26 @@ static int WriteEntry(char kind, const char *field1, const char *field2, int flu
     if (!journalFile) {
         char path[MAX_PATH];
         if (!JournalPath(path, sizeof path))
-            return 0;
+            return JournalWriteFailed(ERROR_FILENAME_EXCED_RANGE);
         HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL);
         if (file == INVALID_HANDLE_VALUE)
-            return 0;
+            return JournalWriteFailed(GetLastError());
         journalFile = file;
     }
     size_t n = FormatJournalEntry(line, sizeof line, kind, field1, field2);
     if (!n)
         return 0;
     DWORD written = 0;
+    SetLastError(0);
     if (WriteFile(journalFile, line, (DWORD)n, &written, NULL) && written == n && (!flush || FlushFileBuffers(journalFile)))
         return 1;
-    journalBroken = 1;
-    return 0;
+    return JournalWriteFailed(GetLastError());
+}
+
+int JournalFailed(void)
+{
+    return journalBroken;
 }
 
 void JournalBegin(void)
@@ -326,10 +345,35 @@ int JournalSettingsKeyBefore(void)
     return listed && WriteSnapshot(JOURNAL_SETTINGS, s);
 }
 
+// WIN.INI as a whole, before the record is written: the profile functions rewrite the file,
+// and one cut short by a kill or a failed write loses other programs' sections. The undo puts
+// the file back byte for byte from a copy (a hard link would follow the rewrite).
+static int KeepProfileFile(void)
+{
+    char ini[MAX_PATH], dir[MAX_PATH], kept[MAX_PATH];
+    if (!ProfileFilePath(ini, sizeof ini) || !StrCopy(dir, sizeof dir, ini))
+        return 0;
+    *strrchr(dir, '\\') = '\0';
+    if (!JournalRoot(dir))
+        return 0;
+    if (GetFileAttributesA(ini) == INVALID_FILE_ATTRIBUTES)
+        return JournalFileCreated(ini);
+    if (!KeepCopyBeside(ini, kept, sizeof kept)) {
+        LogPathError(IDS_RECORD_WRITE_FAILED, ini, GetLastError());
+        return 0;
+    }
+    if (JournalFileReplaced(ini, kept))
+        return 1;
+    DeleteFileA(kept);
+    return 0;
+}
+
 int JournalRecordBefore(void)
 {
     if (!recording)
         return 1;
+    if (!KeepProfileFile())
+        return 0;
     Snapshot *p = &profileBefore, *u = &uninstallBefore;
     if (!StartSnapshot(p) || !StartSnapshot(u))
         return 0;
@@ -437,10 +481,17 @@ static int Finish(void)
 
 int JournalCommit(void)
 {
-    // Without the mark on disk a kill from here on would undo a finished install, so the
-    // mark is written before anything is deleted; a run that cannot write it still finishes.
-    if (recording && journalFile)
-        WriteEntry(JOURNAL_COMMIT, "", "");
+    // Without the mark on disk a kill from here on would undo a finished install, and that
+    // undo needs the kept old files: the mark is written before anything is deleted. When it
+    // cannot be written, deleting the journal makes the run as final as the mark would; a run
+    // that can do neither is undone by its caller.
+    if (recording && journalFile && !WriteEntry(JOURNAL_COMMIT, "", "")) {
+        CloseHandle(journalFile);
+        journalFile = NULL;
+        char path[MAX_PATH];
+        if (!JournalPath(path, sizeof path) || !DeleteFileA(path))
+            return -1;
+    }
     int restart = Finish();
     Forget();
     recording = 0;
@@ -611,8 +662,19 @@ static int UndoAll(void)
 {
     int whole = 1;
     int progmanWasLive = progmanSession.sessionLive;
+    char ini[MAX_PATH];
+    int profileFileBack = 0;
+    if (!ProfileFilePath(ini, sizeof ini))
+        ini[0] = '\0';
     for (int i = changeCount - 1; i >= 0; i--) {
         DWORD error = 0;
+        int isProfile = ini[0] && StrEqualNoCase(changes[i].path, ini) &&
+                        (changes[i].kind == JOURNAL_FILE_REPLACED || changes[i].kind == JOURNAL_FILE_CREATED);
+        // What the profile functions hold in memory goes to the file first, never over it later.
+        if (isProfile) {
+            WriteProfileStringA(NULL, NULL, NULL);
+            isProfile = changes[i].kind == JOURNAL_FILE_CREATED || GetFileAttributesA(changes[i].aside) != INVALID_FILE_ATTRIBUTES;
+        }
         if (changes[i].kind == JOURNAL_GROUP || changes[i].kind == JOURNAL_ITEM) {
             if (!UndoProgmanChange(i)) {
                 char name[3 * MAX_PATH];
@@ -628,6 +690,8 @@ static int UndoAll(void)
         if (!UndoChange(&changes[i], &error)) {
             LogPathError(IDS_UNDO_FAILED, changes[i].path, error);
             whole = 0;
+        } else if (isProfile) {
+            profileFileBack = 1;
         }
     }
     if (!progmanWasLive)
@@ -636,7 +700,8 @@ static int UndoAll(void)
         DeleteStaleWorkingFiles(roots[i]);
     if (uninstallBefore.noted)
         UndoUninstallEntry(&uninstallBefore);
-    if (profileBefore.noted)
+    // WIN.INI back whole holds the section as it was; written again, it would be reformatted.
+    if (profileBefore.noted && !profileFileBack)
         UndoProfile(&profileBefore);
     if (settingsBefore.noted)
         UndoSettings(&settingsBefore);
@@ -670,6 +735,24 @@ static int ChangedTheMachine(void)
         if (!InTemp(changes[i].path, temp, n))
             return 1;
     return settingsBefore.noted;
+}
+
+// After a committed run: what it made in the temporary directory (its working directory and
+// the payload extracted there) goes, as the run itself deletes it at its end.
+static void DeleteWorkingChanges(void)
+{
+    char temp[MAX_PATH];
+    TempDirectoryName(temp, sizeof temp);
+    size_t n = strlen(temp);
+    for (int i = changeCount - 1; i >= 0; i--) {
+        const Change *c = &changes[i];
+        if ((c->kind != JOURNAL_FILE_CREATED && c->kind != JOURNAL_DIRECTORY) || !InTemp(c->path, temp, n))
+            continue;
+        if (c->kind == JOURNAL_DIRECTORY)
+            DeleteStaleWorkingFiles(c->path);
+        DWORD error;
+        UndoChange(c, &error);
+    }
 }
 
 void JournalUndo(void)
@@ -774,10 +857,12 @@ int JournalRecover(void)
     for (int i = rootCount - 1; i >= 0; i--)
         if (!StrEqualNoCase(roots[i], temp) && !InTemp(roots[i], temp, n))
             StrCopy(dir, sizeof dir, roots[i]);
-    if (committed)
+    if (committed) {
         Finish();
-    else
+        DeleteWorkingChanges();
+    } else {
         UndoAll();
+    }
     Forget(1);
     if (found)
         LogPath(committed ? IDS_INTERRUPTED_FINISHED : IDS_INTERRUPTED_UNDONE, dir);

@@ -53,8 +53,13 @@ int ReplaceTarget(const char *workingPath, const char *targetPath);
 
 // The run succeeded: flushes the commit mark, deletes the kept old files and registers the
 // pending replacements (and kept files still in use) for the next restart, then deletes the
-// journal. Returns 1 when anything waits for the restart.
+// journal. Returns 1 when anything waits for the restart, 0 when nothing does, -1 when neither
+// the mark could be written nor the journal deleted: nothing is deleted, and the caller undoes
+// the run.
 int JournalCommit(void);
+// 1 once the journal could not be written in this run (logged then): every later change is
+// refused, and the run's failure needs no other report.
+int JournalFailed(void);
 // The run failed or was cancelled: puts back what it changed, newest first, and logs failing
 // steps by path and error code, then one line that the changes were undone. Nothing is
 // logged for a run that changed nothing.

@@ -8,6 +8,7 @@
 #include "../progman/commands.h"
 #include "../shell/manifest.h"
 #include "../support/strbuf.h"
+#include "profilecheck.h"
 
 size_t ReadRecordValue(const char *key, const char *defaultValue, char *out, size_t outSize)
 {
@@ -51,14 +52,19 @@ int UninstallKeyPath(char *out, size_t outSize)
     return StrFormat(out, outSize, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s", product);
 }
 
+// 0 once a value of the uninstall entry could not be written.
+static int entryWritten;
+
 static void SetText(HKEY key, const char *name, const char *text)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+    if (RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1) != ERROR_SUCCESS)
+        entryWritten = 0;
 }
 
 static void SetNumber(HKEY key, const char *name, DWORD value)
 {
-    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value);
+    if (RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value) != ERROR_SUCCESS)
+        entryWritten = 0;
 }
 
 // The uninstall command, sized to its parts and never cut; false when it cannot be made.
@@ -68,8 +74,10 @@ static int SetUninstallCommand(HKEY key, const char *name, const char *switches,
     const char *base = installManifest.uninstallerBase;
     size_t length = ComposeUninstallString(NULL, 0, programDir, base, switches, dataDir, groupName);
     char *command = (char *)malloc(length + 1);
-    if (!command)
+    if (!command) {
+        entryWritten = 0;
         return 0;
+    }
     ComposeUninstallString(command, length + 1, programDir, base, switches, dataDir, groupName);
     SetText(key, name, command);
     free(command);
@@ -92,14 +100,15 @@ static DWORD InstalledKilobytes(const char *programDir, const char *dataDir)
     return (DWORD)((total + 1023) / 1024);
 }
 
-void WriteUninstallEntry(const char *programDir, const char *dataDir, const char *groupName)
+int WriteUninstallEntry(const char *programDir, const char *dataDir, const char *groupName)
 {
     char path[2 * MANIFEST_TEXT_SIZE];
     if (!UninstallKeyPath(path, sizeof path))
-        return;
+        return 0;
     HKEY key;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
-        return;
+        return 0;
+    entryWritten = 1;
     char text[2 * MANIFEST_TEXT_SIZE + 2];
     if (StrFormat(text, sizeof text, "Ardenfel %s Uninstall", installManifest.productName))
         SetText(key, "DisplayName", text);
@@ -115,6 +124,7 @@ void WriteUninstallEntry(const char *programDir, const char *dataDir, const char
     SetNumber(key, "NoModify", 1);
     SetNumber(key, "NoRepair", 1);
     RegCloseKey(key);
+    return entryWritten;
 }
 
 void DeleteUninstallEntry(void)
@@ -124,15 +134,55 @@ void DeleteUninstallEntry(void)
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
 }
 
-void WriteProfileRecord(const char *programDir, const char *dataDir, const char *groupName)
+// A WIN.INI larger than this is not read back to be checked.
+#define PROFILE_CHECK_MAX (1u << 20)
+
+// WIN.INI's bytes into a new buffer (*size of them); null when it cannot be read whole.
+static char *ReadProfileFile(DWORD *size)
+{
+    char path[MAX_PATH];
+    if (!ProfileFilePath(path, sizeof path))
+        return NULL;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD length = file != INVALID_HANDLE_VALUE ? GetFileSize(file, NULL) : 0;
+    char *text = file != INVALID_HANDLE_VALUE && length <= PROFILE_CHECK_MAX ? (char *)malloc(length + 1) : NULL;
+    if (text && (!ReadFile(file, text, length, size, NULL) || *size != length)) {
+        free(text);
+        text = NULL;
+    }
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return text;
+}
+
+int ProfileFilePath(char *out, size_t cap)
+{
+    UINT n = GetWindowsDirectoryA(out, (UINT)cap);
+    return n > 0 && n < cap && EnsureTrailingBackslash(out, cap) && StrAppend(out, cap, "win.ini");
+}
+
+int WriteProfileRecord(const char *programDir, const char *dataDir, const char *groupName)
 {
     const char *section = installManifest.productName;
-    WriteProfileStringA(section, "DIR", programDir);
-    WriteProfileStringA(section, "DEFDIR", dataDir);
-    WriteProfileStringA(section, "GROUP", groupName);
     char options[16];
     StrFormat(options, sizeof options, "%u", 1u);
-    WriteProfileStringA(section, "INSTOPTS", options);
+    const char *const keys[] = {"DIR", "DEFDIR", "GROUP", "INSTOPTS"};
+    const char *const values[] = {programDir, dataDir, groupName, options};
+    // The profile functions rewrite the whole file and may not say when a write of it failed:
+    // the file is read back and compared with what it held.
+    DWORD beforeSize = 0, afterSize = 0;
+    char *before = ReadProfileFile(&beforeSize);
+    int written = 1;
+    for (int i = 0; i < 4; i++)
+        written = WriteProfileStringA(section, keys[i], values[i]) && written;
+    WriteProfileStringA(NULL, NULL, NULL);  // what a cache holds goes to the file now
+    char *after = before ? ReadProfileFile(&afterSize) : NULL;
+    if (before && (!after || !ProfileRewriteIntact(before, beforeSize, after, afterSize, section, keys, values, 4)))
+        written = 0;
+    free(before);
+    free(after);
+    return written;
 }
 
 void DeleteProfileRecord(void)

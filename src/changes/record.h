@@ -27,8 +27,9 @@ int RecordValueWhole(const char *key);
 // 4 bytes is there already, which is kept whatever its type and content.
 void WriteSettingsKey(void);
 
-// The uninstall entry of the product under HKLM: DisplayName and UninstallString.
-void WriteUninstallEntry(const char *programDir, const char *dataDir, const char *groupName);
+// The uninstall entry of the product under HKLM: DisplayName and UninstallString. 0 when a
+// value could not be written.
+int WriteUninstallEntry(const char *programDir, const char *dataDir, const char *groupName);
 
 // Deletes the uninstall entry (a key of values only); nothing happens when it has subkeys.
 void DeleteUninstallEntry(void);
@@ -37,8 +38,11 @@ void DeleteUninstallEntry(void);
 // (an empty product name or one holding a backslash would name another key).
 int UninstallKeyPath(char *out, size_t outSize);
 
-// DIR, DEFDIR, GROUP and INSTOPTS of the product's WIN.INI section, in that order.
-void WriteProfileRecord(const char *programDir, const char *dataDir, const char *groupName);
+// DIR, DEFDIR, GROUP and INSTOPTS of the product's WIN.INI section, in that order. 0 when a
+// write failed, or WIN.INI read back is not the file it was with the section written.
+int WriteProfileRecord(const char *programDir, const char *dataDir, const char *groupName);
+// WIN.INI's path in the Windows directory; 0 when it does not fit.
+int ProfileFilePath(char *out, size_t cap);
 
 // Deletes the product's WIN.INI section with all its keys.
 void DeleteProfileRecord(void);

@@ -4,6 +4,7 @@
 #include "../resources/resource.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../changes/journal.h"
 #include "dirtree.h"
 #include "getdir.h"
 
@@ -19,6 +20,9 @@ int AskDestination(HINSTANCE instance, HWND owner, char *dir)
             return 0;
         if (CreateDirectoryTree(dir))
             return 1;
+        // A journal that cannot be written refuses every directory: asking again cannot help.
+        if (JournalFailed())
+            return 0;
         char caption[PROMPT_TEXT_SIZE];
         char text[PROMPT_TEXT_SIZE];
         LoadMessage(IDS_DEST_ERROR_CAPTION, caption, sizeof caption);

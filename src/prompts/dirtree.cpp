@@ -64,6 +64,8 @@ int CreateDirectoryTree(char *path)
         if (CreateOneDirectory(path, &error))
             return 1;
     }
-    ReportCreationFailure(path, error);
+    // A journal that cannot be written has said so in the log; no answer to a box would help.
+    if (!JournalFailed())
+        ReportCreationFailure(path, error);
     return 0;
 }

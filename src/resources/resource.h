@@ -110,6 +110,10 @@
 #define IDS_PROMPT_UNANSWERED       10115
 #define IDS_PROGMAN_UNDO_FAILED     10116
 
+/* String table, writes that fail under the install: its journal, its record. */
+#define IDS_JOURNAL_WRITE_FAILED    10150
+#define IDS_RECORD_WRITE_FAILED     10151
+
 /* String table, libraries the setup loads from the system directory. */
 #define IDS_LZ32_MISSING            10120
 

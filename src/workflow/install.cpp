@@ -116,6 +116,8 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
                 if (JournalRoot(dataDir) && CreateDirectoryTree(dataDir))
                     break;
                 LogCreationFailure(dataDir, text, sizeof text);
+                if (JournalFailed())
+                    return 0;
                 MessageBoxA(mainWindow, text, caption, MB_ICONERROR);
             }
         }
@@ -240,9 +242,26 @@ int RunInstall(HWND mainWindow)
         ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_INSTALL_FAILED);
         return Fail(EXIT_SETUP_FAILED);
     }
-    WriteUninstallEntry(programDir, dataDir, m->groupName);
-    WriteProfileRecord(programDir, dataDir, m->groupName);
+    // A record that did not reach the registry or WIN.INI whole is undone with the rest: the
+    // product would be installed but not known to its removal.
+    int entryWritten = WriteUninstallEntry(programDir, dataDir, m->groupName);
+    if (!entryWritten || !WriteProfileRecord(programDir, dataDir, m->groupName)) {
+        char where[MAX_PATH];
+        char uninstallKey[2 * MANIFEST_TEXT_SIZE];
+        if (entryWritten)
+            ProfileFilePath(where, sizeof where);
+        else
+            StrFormat(where, sizeof where, "HKEY_LOCAL_MACHINE\%s", UninstallKeyPath(uninstallKey, sizeof uninstallKey) ? uninstallKey : "");
+        ComposeMessage(text, sizeof text, IDS_RECORD_WRITE_FAILED, where, (unsigned)ERROR_WRITE_FAULT);
+        WriteSetupLog(text);
+        ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_INSTALL_FAILED);
+        return Fail(EXIT_SETUP_FAILED);
+    }
     int restart = JournalCommit();
+    if (restart < 0) {
+        ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_INSTALL_FAILED);
+        return Fail(EXIT_SETUP_FAILED);
+    }
 
     char title[MESSAGE_TEMPLATE_SIZE];
     LoadMessage(IDS_INSTALL_SUCCESS, text, sizeof text);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "changes/journalfile.h"
+#include "changes/profilecheck.h"
 
 namespace {
 
@@ -134,4 +135,32 @@ TEST(JournalFile, ChangesOutsideTheRunsDirectoriesAreRefused)
     EXPECT_TRUE(JournalRootAcceptable("C:\\Program Files\\Tarnwell"));
     for (const char *bad : {"C:\\", "C:", "Tarnwell", "\\\\?\\C:\\x", "C:\\a\\..\\Windows", "C:\\a\\\\b", "C:\\a\\.", "C:/a"})
         EXPECT_FALSE(JournalRootAcceptable(bad)) << bad;
+}
+
+// WIN.INI read back after the record was written: whole only when every other program's line
+// is still there and the section holds what was written.
+TEST(ProfileRewrite, WholeOnlyWithEveryOtherLineAndTheValuesWritten)
+{
+    const char *keys[] = {"DIR", "GROUP"};
+    const char *values[] = {"C:\\Program Files\\Tarnwell", "Net Tools"};
+    const std::string before = "; for 16-bit app support\r\n[fonts]\r\n[Mail]\r\nMAPI = 1\r\n\r\n[Tarnwell]\r\nDIR=C:\\Old\r\n";
+    auto intact = [&](const std::string &a, const std::string &b = "") {
+        const std::string &old = b.empty() ? before : b;
+        return ProfileRewriteIntact(old.data(), old.size(), a.data(), a.size(), "Tarnwell", keys, values, 2);
+    };
+    // As the profile functions rewrite it: blank lines and blanks around "=" gone, keys in any case.
+    EXPECT_TRUE(intact("; for 16-bit app support\r\n[fonts]\r\n[Mail]\r\nMAPI=1\r\n[Tarnwell]\r\n"
+                       "dir=C:\\Program Files\\Tarnwell\r\nGROUP=Net Tools\r\n"));
+    EXPECT_TRUE(intact("[Tarnwell]\nDIR=C:\\Program Files\\Tarnwell\nGROUP=Net Tools\n", "\n"));
+    // Cut short, a line of another section changed, a value not as written.
+    EXPECT_FALSE(intact("; for 16-bit app support\r\n[fonts]\r\n[Mail]\r\n[Tarnwell]\r\n"
+                        "DIR=C:\\Program Files\\Tarnwell\r\nGROUP=Net Tools\r\n"));
+    EXPECT_FALSE(intact("; for 16-bit app support\r\n[fonts]\r\n[Mail]\r\nMAPI=\r\n[Tarnwell]\r\n"
+                        "DIR=C:\\Program Files\\Tarnwell\r\nGROUP=Net Tools\r\n"));
+    EXPECT_FALSE(intact("; for 16-bit app support\r\n[fonts]\r\n[Mail]\r\nMAPI=1\r\n[Tarnwell]\r\n"
+                        "DIR=C:\\Program Files\\Tarnwel"));
+    EXPECT_FALSE(intact("; for 16-bit app support\r\n[fonts]\r\n[Mail]\r\nMAPI=1\r\n[Tarnwell]\r\n"
+                        "DIR=C:\\Program Files\\Tarnwell\r\n"));
+    // A UTF-16 file is not judged.
+    EXPECT_TRUE(intact(std::string("\xFF\xFE", 2)));
 }
