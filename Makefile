@@ -22,7 +22,7 @@ SESSION64 := TW_WINEARCH=win64 TW_WINEPREFIX=$(PREFIX64) scripts/session
 # In a recipe: the architecture this machine runs, decided once for the whole recipe.
 DECIDE_ARCH = arch=$$(scripts/host-arch)
 
-.PHONY: all host win32 win64 windows run test check bench clean tools host-asan fuzz release
+.PHONY: all host win32 win64 windows run test check bench clean tools host-asan fuzz release faults
 
 all: windows
 
@@ -90,6 +90,18 @@ check: windows
 	else \
 	    $(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -R "$(T)"'; \
 	fi
+
+# The fault sweep (scripts/faults): a silent install killed, or failing with ENOSPC or EIO, at
+# every call with which it writes a file of drive C, fresh and as an update, each in a fresh copy
+# of a prepared prefix, then the machine checked; for each build the machine runs.
+faults: windows
+	@$(DECIDE_ARCH); rc=0; \
+	TW_WINEARCH=win64 TW_WINEPREFIX=$(PREFIX64) scripts/session scripts/faults $(WIN64) || rc=1; \
+	if [ $$arch = win32 ]; then \
+	    TW_WINEARCH=win32 TW_WINEPREFIX=$(PREFIX32) scripts/session scripts/faults $(WIN) || rc=1; \
+	else \
+	    echo "make faults: the 32-bit build was not swept: $$(scripts/host-arch --why)"; \
+	fi; exit $$rc
 
 # The SZDD packer against mscompress, then each setup.exe against NSIS's build of the same
 # files for its architecture (sizes, silent install time), in a prefix of its own. The sizes of

@@ -33,7 +33,8 @@ void WalkFiles(const std::string &dir, const std::string &skip, std::map<std::st
             continue;
         std::string path = dir + "\\" + name;
         std::string low = Lower(path);
-        if (low == skip || Lower(name) == "setup.log")
+        // The tests' own scratch directories (testutil's ScratchDir) are no part of the machine.
+        if (low == skip || Lower(name) == "setup.log" || Lower(name).compare(0, 7, "twtest-") == 0)
             continue;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             out["dir  " + path] = "";
