@@ -345,10 +345,7 @@ int JournalSettingsKeyBefore(void)
     return listed && WriteSnapshot(JOURNAL_SETTINGS, s);
 }
 
-// WIN.INI as a whole, before the record is written: the profile functions rewrite the file,
-// and one cut short by a kill or a failed write loses other programs' sections. The undo puts
-// the file back byte for byte from a copy (a hard link would follow the rewrite).
-static int KeepProfileFile(void)
+int JournalProfileFileBefore(void)
 {
     char ini[MAX_PATH], dir[MAX_PATH], kept[MAX_PATH];
     if (!ProfileFilePath(ini, sizeof ini) || !StrCopy(dir, sizeof dir, ini))
@@ -372,7 +369,7 @@ int JournalRecordBefore(void)
 {
     if (!recording)
         return 1;
-    if (!KeepProfileFile())
+    if (!JournalProfileFileBefore())
         return 0;
     Snapshot *p = &profileBefore, *u = &uninstallBefore;
     if (!StartSnapshot(p) || !StartSnapshot(u))

@@ -39,6 +39,11 @@ void JournalNotMade(void);
 // install writes them.
 int JournalSettingsKeyBefore(void);
 int JournalRecordBefore(void);
+// WIN.INI as a whole, before the product's section in it is written or deleted: the profile
+// functions rewrite the file, and one cut short by a kill or a failed write loses other
+// programs' sections. The undo puts the file back byte for byte from a copy kept beside it (a
+// hard link would follow the rewrite). JournalRecordBefore includes it.
+int JournalProfileFileBefore(void);
 
 // Results of ReplaceTarget.
 #define REPLACE_FAILED 0

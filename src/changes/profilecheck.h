@@ -6,7 +6,7 @@
 #include <stddef.h>
 
 // before and after are the file's bytes before and after the product's section was written.
-// 1 when after holds, in section, each keys[i]=values[i] (keys compared without regard to case,
+// 1 when after holds, in section, each keys[i]=values[i] (none for a section deleted) (keys compared without regard to case,
 // values exactly, white space around them aside), and the lines outside section are those of
 // before, in order (blank lines and white space at the ends of a line and around "=" aside,
 // which the profile functions do not keep). A UTF-16 file is not judged (1); in a UTF-8 one

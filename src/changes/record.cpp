@@ -162,30 +162,36 @@ int ProfileFilePath(char *out, size_t cap)
     return n > 0 && n < cap && EnsureTrailingBackslash(out, cap) && StrAppend(out, cap, "win.ini");
 }
 
-int WriteProfileRecord(const char *programDir, const char *dataDir, const char *groupName)
+// Writes count keys of the product's section, or with none deletes the section. The profile
+// functions rewrite the whole file and may not say when a write of it failed: the file is read
+// back and compared with what it held. 0 when it is not as it must be.
+static int RewriteProfile(const char *const *keys, const char *const *values, int count)
 {
     const char *section = installManifest.productName;
-    char options[16];
-    StrFormat(options, sizeof options, "%u", 1u);
-    const char *const keys[] = {"DIR", "DEFDIR", "GROUP", "INSTOPTS"};
-    const char *const values[] = {programDir, dataDir, groupName, options};
-    // The profile functions rewrite the whole file and may not say when a write of it failed:
-    // the file is read back and compared with what it held.
     DWORD beforeSize = 0, afterSize = 0;
     char *before = ReadProfileFile(&beforeSize);
-    int written = 1;
-    for (int i = 0; i < 4; i++)
+    int written = count ? 1 : WriteProfileStringA(section, NULL, NULL) != 0;
+    for (int i = 0; i < count; i++)
         written = WriteProfileStringA(section, keys[i], values[i]) && written;
     WriteProfileStringA(NULL, NULL, NULL);  // what a cache holds goes to the file now
     char *after = before ? ReadProfileFile(&afterSize) : NULL;
-    if (before && (!after || !ProfileRewriteIntact(before, beforeSize, after, afterSize, section, keys, values, 4)))
+    if (before && (!after || !ProfileRewriteIntact(before, beforeSize, after, afterSize, section, keys, values, count)))
         written = 0;
     free(before);
     free(after);
     return written;
 }
 
-void DeleteProfileRecord(void)
+int WriteProfileRecord(const char *programDir, const char *dataDir, const char *groupName)
 {
-    WriteProfileStringA(installManifest.productName, NULL, NULL);
+    char options[16];
+    StrFormat(options, sizeof options, "%u", 1u);
+    const char *const keys[] = {"DIR", "DEFDIR", "GROUP", "INSTOPTS"};
+    const char *const values[] = {programDir, dataDir, groupName, options};
+    return RewriteProfile(keys, values, 4);
+}
+
+int DeleteProfileRecord(void)
+{
+    return RewriteProfile(NULL, NULL, 0);
 }

@@ -44,7 +44,8 @@ int WriteProfileRecord(const char *programDir, const char *dataDir, const char *
 // WIN.INI's path in the Windows directory; 0 when it does not fit.
 int ProfileFilePath(char *out, size_t cap);
 
-// Deletes the product's WIN.INI section with all its keys.
-void DeleteProfileRecord(void);
+// Deletes the product's WIN.INI section with all its keys; 0 when WIN.INI read back is not the
+// file it was without the section.
+int DeleteProfileRecord(void);
 
 #endif

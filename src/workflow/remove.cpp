@@ -12,6 +12,7 @@
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "../changes/filechange.h"
+#include "../changes/journal.h"
 #include "../changes/record.h"
 
 #define REMOVE_TEXT_SIZE 512
@@ -180,6 +181,24 @@ static int RemoveGroupAndDirectory(const char *installedDir, const char *group, 
     return status;
 }
 
+// The section goes from WIN.INI as a recorded change, for the same reason as the install's
+// record: a removal killed while the file is rewritten would cut other programs' sections
+// short. The next start puts the file back whole, section and all, and a second removal
+// finishes; a rewrite that did not come out right is put back at once.
+static void RemoveProfileRecord(const char *installedDir)
+{
+    JournalBegin();
+    // Named first, so that the next start's line names the installation.
+    JournalRoot(installedDir);
+    if (!JournalProfileFileBefore()) {
+        JournalUndo();
+        DeleteProfileRecord();
+        return;
+    }
+    if (!DeleteProfileRecord() || JournalCommit() < 0)
+        JournalUndo();
+}
+
 int RemoveInstallation(HWND ownerWindow)
 {
     char installedDir[RECORD_VALUE_SIZE];
@@ -216,7 +235,7 @@ int RemoveInstallationAt(HWND ownerWindow, const char *installedDir, const char 
     RemoveVendorKeyIfEmpty(HKEY_CURRENT_USER);
     RemoveVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
     int removalStatus = RemoveGroupAndDirectory(installedDir, group, waiting);
-    DeleteProfileRecord();
+    RemoveProfileRecord(installedDir);
 
     if (removalStatus == 0)
         LoadMessage(IDS_REMOVE_COMPLETE, text, sizeof text);
