@@ -9,6 +9,7 @@
 #include "support/logpath.h"
 #include "support/messages.h"
 #include "support/strbuf.h"
+#include "support/syslib.h"
 #include "changes/filechange.h"
 #include "changes/record.h"
 #include "changes/workdir.h"
@@ -117,6 +118,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)previous;
     (void)showCommand;
     moduleInstance = instance;
+    LoadCommonControls();
     const char *tail = commandLine ? commandLine : "";
     CommandLine args;
     int parsed = ParseCommandLine(tail, &args);

@@ -5,6 +5,7 @@
 #include "../support/logpath.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../support/syslib.h"
 #include "manifest.h"
 #include "setup.h"
 
@@ -70,6 +71,7 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
     moduleInstance = instance;
     setupExitCode = EXIT_SETUP_FAILED;
 
+    LoadCommonControls();
     if (!previousInstance && !RegisterMainClass(instance)) {
         ShowStartFailure(IDS_CLASS_REGISTER_FAILED);
         return -1;
