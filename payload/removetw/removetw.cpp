@@ -10,6 +10,7 @@
 #include "support/messages.h"
 #include "support/strbuf.h"
 #include "support/syslib.h"
+#include "support/widepath.h"
 #include "changes/filechange.h"
 #include "changes/record.h"
 #include "changes/workdir.h"
@@ -28,8 +29,7 @@
 static int StartRelocatedCopy(const char *tail, const char *programDir)
 {
     char self[MAX_PATH], dir[MAX_PATH], copy[MAX_PATH], temp[MAX_PATH], cwd[MAX_PATH];
-    DWORD n = GetModuleFileNameA(NULL, self, sizeof self);
-    if (n == 0 || n >= sizeof self || !TempDirectory(temp, sizeof temp))
+    if (!UsableModulePath(self, sizeof self) || !TempDirectory(temp, sizeof temp))
         return 0;
     if (!CreateWorkingDirectory(dir, sizeof dir))
         return 0;
@@ -53,8 +53,7 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
 
     // The copy must not hold the program directory, nor its own, as its current directory.
     const char *childDir = NULL;
-    n = GetCurrentDirectoryA(sizeof cwd, cwd);
-    if (n == 0 || n >= sizeof cwd || (programDir[0] && PathIsWithin(cwd, programDir)))
+    if (!UsableCurrentDirectory(cwd, sizeof cwd) || (programDir[0] && PathIsWithin(cwd, programDir)))
         childDir = temp;
 
     char command[COMMAND_SIZE];

@@ -123,6 +123,16 @@
 #define IDS_BAD_COMMAND_LOG_FAILED  10135
 #define IDS_OPTION_NOT_USED         10136
 
+/* String table, paths Windows gives in a form that lost characters outside the code page;
+   the names of those paths follow IDS_PATH_TEMP in the order of enum AnsiPathKind. */
+#define IDS_PATH_SHORT_FORM         10150
+#define IDS_PATH_FALLBACK           10151
+#define IDS_PATH_REFUSED            10152
+#define IDS_PATH_TEMP               10153
+#define IDS_PATH_PROGRAM            10154
+#define IDS_PATH_CURRENT            10155
+#define IDS_PATH_START_MENU         10156
+
 /* String table, removal of a prior installation. */
 #define IDS_REMOVE_COMPLETE         10010
 #define IDS_REMOVE_CAPTION          10011

@@ -6,6 +6,7 @@
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "../support/syslib.h"
+#include "../support/widepath.h"
 #include "manifest.h"
 #include "setup.h"
 
@@ -102,14 +103,15 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
         }
     }
 
+    // Beside the program; none where the program's path has no usable ANSI form.
     char infPath[512];
-    DWORD n = GetModuleFileNameA(NULL, infPath, sizeof infPath);
-    char *slash = (n > 0 && n < sizeof infPath) ? strrchr(infPath, '\\') : NULL;
-    if (slash)
+    char *slash = UsableModulePath(infPath, sizeof infPath) ? strrchr(infPath, '\\') : NULL;
+    if (slash) {
         slash[1] = '\0';
-    else
-        StrCopy(infPath, sizeof infPath, ".\\");
-    StrAppend(infPath, sizeof infPath, "tarnwell.inf");
+        StrAppend(infPath, sizeof infPath, "tarnwell.inf");
+    } else {
+        infPath[0] = '\0';
+    }
     if (!LoadInstallManifest(moduleInstance, mainWindow, infPath)) {
         WriteSetupLog("Failed to read INF file.");
         DestroyWindow(mainWindow);
