@@ -330,3 +330,78 @@ TEST(Deploy, SilentInstallOnASecondDriveThenQuietUninstallString)
     DeleteFileA(log.c_str());
     RemoveDirectoryA("T:\\logs");
 }
+
+namespace {
+
+std::string Utf8(const std::wstring &w)
+{
+    std::string s(w.size() * 3 + 1, '\0');
+    s.resize(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], (int)s.size(), NULL, NULL) - 1);
+    return s;
+}
+
+// What dir holds, read with the wide calls (the ANSI ones cannot spell such a directory).
+std::vector<std::string> WideListing(const std::wstring &dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(Utf8(name));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+}  // namespace
+
+// A user whose account name the ANSI code page cannot write: TEMP and TMP are his, and the
+// ANSI calls give them with '?' for each Cyrillic letter. The install extracts into the short
+// form of that directory, the uninstaller's copy runs from there too, and nothing is left.
+TEST(Install, TemporaryDirectoryOutsideTheCodePage)
+{
+    const std::wstring user = L"C:\\users\\\u042F\u0440\u043E\u0441\u043B\u0430\u0432", temp = user + L"\\Temp";
+    PrefixState before = TakePrefixState(true);
+    ASSERT_TRUE(CreateDirectoryW(user.c_str(), NULL) && CreateDirectoryW(temp.c_str(), NULL))
+        << "cannot create " << Utf8(temp) << " (" << GetLastError() << "): Wine needs a UTF-8 locale for it";
+    char lost[MAX_PATH], shortForm[MAX_PATH];
+    WCHAR shortWide[MAX_PATH];
+    ASSERT_TRUE(WideCharToMultiByte(CP_ACP, 0, (temp + L"\\").c_str(), -1, lost, sizeof lost, NULL, NULL));
+    ASSERT_TRUE(GetShortPathNameW((temp + L"\\").c_str(), shortWide, MAX_PATH));
+    ASSERT_TRUE(WideCharToMultiByte(CP_ACP, 0, shortWide, -1, shortForm, sizeof shortForm, NULL, NULL));
+    ASSERT_STREQ("C:\\users\\???????\\Temp\\", lost);
+
+    RunOptions install;
+    install.args = "-s -l";
+    install.env = {"TEMP=" + Utf8(temp), "TMP=" + Utf8(temp)};
+    RunResult r = Play(install);
+    EXPECT_RUN(r, 0);
+    EXPECT_TRUE(LogHas(r, std::string("The temporary directory ") + lost +
+                              " holds characters outside the Windows code page: its short name " + shortForm +
+                              " is used.\r\n")) << r.log;
+    EXPECT_TRUE(LogHas(r, std::string("Extracting to ") + shortForm + "~tw")) << r.log;
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+
+    RunOptions removal = install;
+    removal.args.clear();
+    removal.commandLine = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    RunResult removed = Play(removal);
+    EXPECT_RUN(removed, 0);
+    ASSERT_EQ(1u, removed.copies.size());
+    EXPECT_EQ(0u, removed.copies[0]);
+    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+
+    // The copy's file goes as the copy ends; give the system a moment to close it.
+    std::vector<std::string> left = WideListing(temp);
+    for (int i = 0; i < 40 && !left.empty(); ++i, Sleep(250))
+        left = WideListing(temp);
+    EXPECT_TRUE(left.empty()) << "left in " << Utf8(temp) << ":\n" << Lines(left);
+    EXPECT_TRUE(RemoveDirectoryW(temp.c_str()) && RemoveDirectoryW(user.c_str()));
+    std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState(true));
+    EXPECT_TRUE(diff.empty()) << "install and removal left the prefix changed:\n" << Lines(diff);
+    CleanUpFailedInstall(kDefaultDir);
+}
