@@ -9,6 +9,8 @@
 #include "support/logpath.h"
 #include "support/messages.h"
 #include "support/strbuf.h"
+#include "support/syslib.h"
+#include "support/widepath.h"
 #include "changes/filechange.h"
 #include "changes/record.h"
 #include "changes/workdir.h"
@@ -27,8 +29,7 @@
 static int StartRelocatedCopy(const char *tail, const char *programDir)
 {
     char self[MAX_PATH], dir[MAX_PATH], copy[MAX_PATH], temp[MAX_PATH], cwd[MAX_PATH];
-    DWORD n = GetModuleFileNameA(NULL, self, sizeof self);
-    if (n == 0 || n >= sizeof self || !TempDirectory(temp, sizeof temp))
+    if (!UsableModulePath(self, sizeof self) || !TempDirectory(temp, sizeof temp))
         return 0;
     if (!CreateWorkingDirectory(dir, sizeof dir))
         return 0;
@@ -52,8 +53,7 @@ static int StartRelocatedCopy(const char *tail, const char *programDir)
 
     // The copy must not hold the program directory, nor its own, as its current directory.
     const char *childDir = NULL;
-    n = GetCurrentDirectoryA(sizeof cwd, cwd);
-    if (n == 0 || n >= sizeof cwd || (programDir[0] && PathIsWithin(cwd, programDir)))
+    if (!UsableCurrentDirectory(cwd, sizeof cwd) || (programDir[0] && PathIsWithin(cwd, programDir)))
         childDir = temp;
 
     char command[COMMAND_SIZE];
@@ -117,6 +117,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)previous;
     (void)showCommand;
     moduleInstance = instance;
+    LoadCommonControls();
     const char *tail = commandLine ? commandLine : "";
     CommandLine args;
     int parsed = ParseCommandLine(tail, &args);

@@ -2,6 +2,7 @@
 #include "filechange.h"
 
 #include "../support/strbuf.h"
+#include "../support/widepath.h"
 #include "copypaths.h"
 
 int ClaimWorkingName(const char *path, char *name, size_t cap, WorkingNameClaim claim, void *context)
@@ -90,12 +91,7 @@ int PutFileInPlace(const char *tempPath, const char *path)
 
 int TempDirectory(char *out, size_t cap)
 {
-    DWORD n = GetTempPathA((DWORD)cap, out);
-    if (n == 0 || n >= cap) {
-        out[0] = '\0';
-        return 0;
-    }
-    return EnsureTrailingBackslash(out, cap);
+    return UsableTempPath(out, cap);
 }
 
 int IsInUseError(DWORD error)

@@ -22,8 +22,10 @@ int KeepFileBeside(const char *path, char *kept, size_t cap);
 int KeepCopyBeside(const char *path, char *kept, size_t cap);
 // Moves the finished working file onto path in one step, replacing what is there. 1 on success.
 int PutFileInPlace(const char *tempPath, const char *path);
-// The temporary directory with its trailing backslash; 0 (out empty) when the system reports
-// none or one too long for the buffer.
+// The temporary directory with its trailing backslash, where the run's working directories go:
+// its short form where its name holds characters outside the code page, and where it has none,
+// the Windows directory's Temp. 0 (out empty) when the system reports none or one too long
+// for the buffer.
 int TempDirectory(char *out, size_t cap);
 // 1 for the errors with which Windows refuses to change a file that another program holds.
 int IsInUseError(DWORD error);

@@ -6,6 +6,7 @@
 
 #include "../shell/manifest.h"
 #include "../support/strbuf.h"
+#include "../support/widepath.h"
 #include "commands.h"
 
 ProgmanSession progmanSession;
@@ -193,9 +194,7 @@ const char *ItemDirectory(const char *directory, char *currentDir, size_t cap)
 {
     if (directory && *directory)
         return directory;
-    DWORD n = GetCurrentDirectoryA((DWORD)cap, currentDir);
-    if (n == 0 || n >= cap)
-        currentDir[0] = '\0';
+    UsableCurrentDirectory(currentDir, cap);
     return currentDir;
 }
 

@@ -46,7 +46,8 @@ int ProgmanClose(void);
 int ProgmanCloseDeletingGroup(const char *group);
 // DeleteItem for title, or for file when title is empty. Always 1.
 int ProgmanDeleteItem(const char *title, const char *file);
-// An item's working directory: directory, or the current one when none is given (cap >= 1).
+// An item's working directory: directory, or the current one when none is given (cap >= 1);
+// empty when the current one has no usable ANSI form.
 const char *ItemDirectory(const char *directory, char *currentDir, size_t cap);
 // DeleteItem, then AddItem of commandLine with the working directory (the current directory
 // when directory is empty). Nothing is sent without a command line. Always 1.

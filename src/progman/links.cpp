@@ -10,6 +10,7 @@
 #include "../support/messages.h"
 #include "../support/strbuf.h"
 #include "../support/syslib.h"
+#include "../support/widepath.h"
 #include "dde.h"
 #include "linkname.h"
 
@@ -19,12 +20,14 @@ typedef HRESULT(WINAPI *CoInitializeFn)(LPVOID);
 typedef void(WINAPI *CoUninitializeFn)(void);
 typedef HRESULT(WINAPI *CoCreateInstanceFn)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
 typedef BOOL(WINAPI *GetFolderPathFn)(HWND, LPSTR, int, BOOL);
+typedef BOOL(WINAPI *GetFolderPathWideFn)(HWND, LPWSTR, int, BOOL);
 
 struct ShellApi {
     CoInitializeFn coInitialize;
     CoUninitializeFn coUninitialize;
     CoCreateInstanceFn coCreateInstance;
     GetFolderPathFn getFolderPath;
+    GetFolderPathWideFn getFolderPathWide;  // null where the shell has no wide calls
 };
 
 // The group being filled by the install.
@@ -52,6 +55,7 @@ int LoadShellApi(ShellApi *api, int withCom)
     api->getFolderPath = (GetFolderPathFn)(AnyFn)Entry("shell32.dll", "SHGetSpecialFolderPathA");
     if (!api->getFolderPath)
         return 0;
+    api->getFolderPathWide = (GetFolderPathWideFn)(AnyFn)Entry("shell32.dll", "SHGetSpecialFolderPathW");
     if (!withCom)
         return 1;
     api->coInitialize = (CoInitializeFn)(AnyFn)Entry("ole32.dll", "CoInitialize");
@@ -79,8 +83,13 @@ int IsDirectory(const char *path)
 int GroupFolder(int csidl, const char *name, int create, char *folder)
 {
     char base[MAX_PATH];
+    WCHAR wide[MAX_PATH];
     base[0] = '\0';
     if (!shellApi.getFolderPath(NULL, base, csidl, create) || !base[0])
+        return 0;
+    // A profile named outside the code page: the short form, or no links there at all.
+    int wideKnown = shellApi.getFolderPathWide && shellApi.getFolderPathWide(NULL, wide, csidl, FALSE);
+    if (!UseAnsiPath(ANSI_PATH_START_MENU, base, sizeof base, wideKnown ? wide : NULL, NULL))
         return 0;
     return StrFormat(folder, MAX_PATH, "%s\\%s", base, name);
 }

@@ -102,17 +102,16 @@
 #define IDS_REMOVE_RESTART          10109
 #define IDS_RESTART_COMPLETES_INSTALL 10110
 
-/* String table, runs that were killed, runs at the same time, prompts nobody answers. */
+/* String table, runs that were killed, runs at the same time, prompts nobody answers, writes
+   that fail under the journal and the record. */
 #define IDS_INTERRUPTED_UNDONE      10111
 #define IDS_INTERRUPTED_FINISHED    10112
 #define IDS_JOURNAL_ENTRY_REFUSED   10113
 #define IDS_ANOTHER_RUN             10114
 #define IDS_PROMPT_UNANSWERED       10115
 #define IDS_PROGMAN_UNDO_FAILED     10116
-
-/* String table, writes that fail under the install: its journal, its record. */
-#define IDS_JOURNAL_WRITE_FAILED    10150
-#define IDS_RECORD_WRITE_FAILED     10151
+#define IDS_JOURNAL_WRITE_FAILED    10117
+#define IDS_RECORD_WRITE_FAILED     10118
 
 /* String table, libraries the setup loads from the system directory. */
 #define IDS_LZ32_MISSING            10120
@@ -126,6 +125,16 @@
 #define IDS_BAD_COMMAND_BAD_GROUP   10134
 #define IDS_BAD_COMMAND_LOG_FAILED  10135
 #define IDS_OPTION_NOT_USED         10136
+
+/* String table, paths Windows gives in a form that lost characters outside the code page;
+   the names of those paths follow IDS_PATH_TEMP in the order of enum AnsiPathKind. */
+#define IDS_PATH_SHORT_FORM         10150
+#define IDS_PATH_FALLBACK           10151
+#define IDS_PATH_REFUSED            10152
+#define IDS_PATH_TEMP               10153
+#define IDS_PATH_PROGRAM            10154
+#define IDS_PATH_CURRENT            10155
+#define IDS_PATH_START_MENU         10156
 
 /* String table, removal of a prior installation. */
 #define IDS_REMOVE_COMPLETE         10010

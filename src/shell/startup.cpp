@@ -5,6 +5,8 @@
 #include "../support/logpath.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../support/syslib.h"
+#include "../support/widepath.h"
 #include "manifest.h"
 #include "setup.h"
 
@@ -70,6 +72,7 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
     moduleInstance = instance;
     setupExitCode = EXIT_SETUP_FAILED;
 
+    LoadCommonControls();
     if (!previousInstance && !RegisterMainClass(instance)) {
         ShowStartFailure(IDS_CLASS_REGISTER_FAILED);
         return -1;
@@ -100,14 +103,15 @@ int SetupMain(HINSTANCE instance, HINSTANCE previousInstance, const char *comman
         }
     }
 
+    // Beside the program; none where the program's path has no usable ANSI form.
     char infPath[512];
-    DWORD n = GetModuleFileNameA(NULL, infPath, sizeof infPath);
-    char *slash = (n > 0 && n < sizeof infPath) ? strrchr(infPath, '\\') : NULL;
-    if (slash)
+    char *slash = UsableModulePath(infPath, sizeof infPath) ? strrchr(infPath, '\\') : NULL;
+    if (slash) {
         slash[1] = '\0';
-    else
-        StrCopy(infPath, sizeof infPath, ".\\");
-    StrAppend(infPath, sizeof infPath, "tarnwell.inf");
+        StrAppend(infPath, sizeof infPath, "tarnwell.inf");
+    } else {
+        infPath[0] = '\0';
+    }
     if (!LoadInstallManifest(moduleInstance, mainWindow, infPath)) {
         WriteSetupLog("Failed to read INF file.");
         DestroyWindow(mainWindow);

@@ -9,4 +9,8 @@
 // name. Null when it is not there or will not load.
 HMODULE LoadSystemLibrary(const char *name);
 
+// Makes the controls of Common Controls 6, which the manifest asks for, ready for the dialogs
+// where Windows does not do so itself (XP). Nothing happens where the library cannot be had.
+void LoadCommonControls(void);
+
 #endif

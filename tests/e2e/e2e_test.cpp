@@ -332,3 +332,53 @@ TEST(Deploy, SilentInstallOnASecondDriveThenQuietUninstallString)
     DeleteFileA(log.c_str());
     RemoveDirectoryA("T:\\logs");
 }
+
+static std::string Utf8(const std::wstring &w)
+{
+    std::string s(w.size() * 3 + 1, '\0');
+    s.resize(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], (int)s.size(), NULL, NULL) - 1);
+    return s;
+}
+
+// A user whose account name the ANSI code page cannot write: TEMP and TMP are his, and the
+// ANSI calls give them with '?' for each Cyrillic letter. The install extracts into the short
+// form of that directory, the uninstaller's copy runs from there too, and nothing is left.
+TEST(Install, TemporaryDirectoryOutsideTheCodePage)
+{
+    const std::wstring user = L"C:\\users\\\u042F\u0440\u043E\u0441\u043B\u0430\u0432", temp = user + L"\\Temp";
+    PrefixState before = TakePrefixState(true);
+    ASSERT_TRUE(CreateDirectoryW(user.c_str(), NULL) && CreateDirectoryW(temp.c_str(), NULL))
+        << "cannot create " << Utf8(temp) << " (" << GetLastError() << "): Wine needs a UTF-8 locale for it";
+    char shortForm[MAX_PATH];
+    WCHAR shortWide[MAX_PATH];
+    ASSERT_TRUE(GetShortPathNameW((temp + L"\\").c_str(), shortWide, MAX_PATH));
+    ASSERT_TRUE(WideCharToMultiByte(CP_ACP, 0, shortWide, -1, shortForm, sizeof shortForm, NULL, NULL));
+
+    RunOptions install;
+    install.args = "-s -l";
+    install.env = {"TEMP=" + Utf8(temp), "TMP=" + Utf8(temp)};
+    RunResult r = Play(install);
+    EXPECT_RUN(r, 0);
+    EXPECT_TRUE(LogHas(r, std::string("The temporary directory C:\\users\\???????\\Temp\\ holds characters outside the "
+                                      "Windows code page: its short name ") + shortForm + " is used.\r\n")) << r.log;
+    EXPECT_TRUE(LogHas(r, std::string("Extracting to ") + shortForm + "~tw")) << r.log;
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+
+    RunOptions removal = install;
+    removal.args.clear();
+    removal.commandLine = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    RunResult removed = Play(removal);
+    EXPECT_RUN(removed, 0);
+    ASSERT_EQ(1u, removed.copies.size());
+    EXPECT_EQ(0u, removed.copies[0]);
+    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+
+    // Empty once the copy's file has gone with the copy; give the system a moment to close it.
+    bool gone = false;
+    for (int i = 0; i < 40 && !(gone = RemoveDirectoryW(temp.c_str())); ++i)
+        Sleep(250);
+    EXPECT_TRUE(gone && RemoveDirectoryW(user.c_str())) << Utf8(temp) << " is not left empty";
+    std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState(true));
+    EXPECT_TRUE(diff.empty()) << "install and removal left the prefix changed:\n" << Lines(diff);
+    CleanUpFailedInstall(kDefaultDir);
+}

@@ -46,28 +46,35 @@ namespace {
 
 const DWORD kChildScanMs = 250;  // between process snapshots while a run goes on
 
-// The test's environment with the given entries replacing those of the same name.
-std::vector<char> EnvironmentWith(const std::vector<std::string> &overrides)
+// The test's environment with the given entries (UTF-8) replacing those of the same name, as a
+// wide block: a value may hold characters that the ANSI code page lacks.
+std::vector<WCHAR> EnvironmentWith(const std::vector<std::string> &overrides)
 {
-    std::vector<std::string> entries;
-    char *block = GetEnvironmentStringsA();
-    for (char *p = block; *p; p += strlen(p) + 1) {
-        std::string e = p;
+    std::vector<std::wstring> wide;
+    for (const std::string &o : overrides) {
+        std::wstring w(o.size() + 1, L'\0');
+        w.resize(MultiByteToWideChar(CP_UTF8, 0, o.c_str(), -1, &w[0], (int)w.size()) - 1);
+        wide.push_back(w);
+    }
+    std::vector<std::wstring> entries;
+    WCHAR *block = GetEnvironmentStringsW();
+    for (WCHAR *p = block; *p; p += wcslen(p) + 1) {
+        std::wstring e = p;
         bool replaced = false;
-        for (const std::string &o : overrides) {
-            size_t eq = o.find('=');
-            replaced = replaced || (e.size() > eq && _strnicmp(e.c_str(), o.c_str(), eq + 1) == 0);
+        for (const std::wstring &o : wide) {
+            size_t eq = o.find(L'=');
+            replaced = replaced || (e.size() > eq && _wcsnicmp(e.c_str(), o.c_str(), eq + 1) == 0);
         }
         if (!replaced)
             entries.push_back(e);
     }
-    FreeEnvironmentStringsA(block);
-    for (const std::string &o : overrides)
+    FreeEnvironmentStringsW(block);
+    for (const std::wstring &o : wide)
         entries.push_back(o);
-    std::vector<char> out;
-    for (const std::string &e : entries)
+    std::vector<WCHAR> out;
+    for (const std::wstring &e : entries)
         out.insert(out.end(), e.c_str(), e.c_str() + e.size() + 1);
-    out.push_back('\0');
+    out.push_back(L'\0');
     return out;
 }
 
@@ -80,13 +87,13 @@ RunResult Play(const RunOptions &opts, const Script &script)
     std::string cmd = opts.commandLine.empty()
                           ? "\"" + (opts.exe.empty() ? SetupExe() : opts.exe) + "\"" + (opts.args.empty() ? "" : " " + opts.args)
                           : opts.commandLine;
-    std::vector<char> env = EnvironmentWith(opts.env);
+    std::vector<WCHAR> env = EnvironmentWith(opts.env);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     std::string dir = opts.cwd.empty() ? cwd.path() : opts.cwd;
-    if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, CREATE_SUSPENDED, opts.env.empty() ? NULL : env.data(),
-                        dir.c_str(), &si, &pi)) {
+    if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, FALSE, CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT,
+                        opts.env.empty() ? NULL : env.data(), dir.c_str(), &si, &pi)) {
         ADD_FAILURE() << "cannot start " << cmd << " (error " << GetLastError() << ")";
         return result;
     }

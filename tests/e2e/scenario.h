@@ -41,7 +41,7 @@ struct RunOptions {
     std::string args;
     std::string commandLine;          // when set, started as it is (exe and args unused)
     std::string cwd;                  // current directory; empty: a scratch directory
-    std::vector<std::string> env;     // NAME=value entries replacing the test's own
+    std::vector<std::string> env;     // NAME=value entries (UTF-8) replacing the test's own
     DWORD timeoutMs = 120000;
     bool dismissAnything = false;     // answer every window with Cancel/OK instead of a script
     // Polled every few milliseconds while the program runs: once it holds, the program is
