@@ -1,7 +1,7 @@
 // The group and its items: the journal records each before the Program Manager client or the
 // shell links make it, so that a failed or killed install takes them away again.
 #include "group.h"
-#include "install.h"
+#include "notused.h"
 
 #include "../changes/journal.h"
 #include "../changes/record.h"

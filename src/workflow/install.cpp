@@ -17,6 +17,7 @@
 #include "copy.h"
 #include "extract.h"
 #include "group.h"
+#include "notused.h"
 #include "../changes/journal.h"
 #include "lzexpand.h"
 #include "progress.h"
@@ -32,22 +33,6 @@ static void LogCreationFailure(const char *dir, char *text, size_t cap)
     LoadMessage(IDS_DATA_DIR_FAILED, text, (int)cap);
     StrAppend(text, cap, "\r\n");
     StrAppend(text, cap, dir);
-    WriteSetupLog(text);
-}
-
-// Logs that a value of the command line was not used because the installation that is updated
-// keeps what it has; nothing is said when the two agree.
-void LogValueNotUsed(const char *name, const char *given, const char *what, const char *recorded)
-{
-    char a[DIR_SIZE], b[DIR_SIZE];
-    StrCopy(a, sizeof a, given);
-    StrCopy(b, sizeof b, recorded);
-    StripTrailingBackslash(a);
-    StripTrailingBackslash(b);
-    if (StrEqualNoCase(a, b))
-        return;
-    char text[MESSAGE_TEMPLATE_SIZE];
-    ComposeMessage(text, sizeof text, IDS_OPTION_NOT_USED, name, given, what, recorded);
     WriteSetupLog(text);
 }
 
