@@ -7,7 +7,9 @@
 #include "../support/format.h"
 #include "../support/messages.h"
 #include "../support/unattended.h"
+#include "../changes/copypaths.h"
 #include "../changes/journal.h"
+#include "../support/strbuf.h"
 #include "paths.h"
 
 #define DIRTREE_TEXT_SIZE 256
@@ -48,6 +50,21 @@ static void ReportCreationFailure(const char *path, DWORD error)
     FormatMessageText(text, sizeof text, buffer, path, (unsigned)error);
     LoadMessage(IDS_INSTALL_CAPTION, buffer, sizeof buffer);
     PromptBox(NULL, text, buffer, MB_OK | MB_ICONERROR);
+}
+
+int MissingLevels(const char *path)
+{
+    char dir[MAX_PATH];
+    if (!StrCopy(dir, sizeof dir, path))
+        return 0;
+    StripTrailingBackslash(dir);
+    int levels = 0;
+    while (GetFileAttributesA(dir) == INVALID_FILE_ATTRIBUTES) {
+        levels++;
+        if (!CutToParent(dir))
+            break;
+    }
+    return levels;
 }
 
 int CreateDirectoryTree(char *path)

@@ -27,6 +27,9 @@
 
 #define DIR_SIZE 512
 
+// Levels of the program and data directories that this run created, for the record.
+static int programLevelsMade, dataLevelsMade;
+
 // Logs message 10026 followed by the directory that could not be created.
 static void LogCreationFailure(const char *dir, char *text, size_t cap)
 {
@@ -87,6 +90,7 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
             StrCopy(dataDir, DIR_SIZE, recorded);
         }
         if (setupMode.silent || !ask) {
+            dataLevelsMade = MissingLevels(dataDir);
             if (!JournalRoot(dataDir) || !CreateDirectoryTree(dataDir)) {
                 LogCreationFailure(dataDir, text, sizeof text);
                 return 0;
@@ -98,6 +102,7 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
             while (PromptForDirectory(mainWindow, moduleInstance, "Please enter your preferred local data directory:",
                                       given[0] ? given : programDir, answer)) {
                 StrCopy(dataDir, DIR_SIZE, answer);
+                dataLevelsMade = MissingLevels(dataDir);
                 if (JournalRoot(dataDir) && CreateDirectoryTree(dataDir))
                     break;
                 LogCreationFailure(dataDir, text, sizeof text);
@@ -173,7 +178,8 @@ int RunInstall(HWND mainWindow)
         StrCopy(programDir, sizeof programDir, given);
     char recorded[RECORD_VALUE_SIZE];
     // A recorded directory too long to read whole is not offered cut: the default stays.
-    if (ReadRecordValue("DIR", "", recorded, sizeof recorded) && RecordValueWhole("DIR")) {
+    int update = ReadRecordValue("DIR", "", recorded, sizeof recorded) && RecordValueWhole("DIR");
+    if (update) {
         if (given[0])
             LogValueNotUsed("-f", given, "directory", recorded);
         StrCopy(programDir, sizeof programDir, recorded);
@@ -183,6 +189,8 @@ int RunInstall(HWND mainWindow)
         ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_NO_DESTINATION);
         return Fail(EXIT_SETUP_CANCELLED);
     }
+    programLevelsMade = MissingLevels(programDir);
+    dataLevelsMade = 0;
     if (!JournalRoot(programDir) || !CreateDirectoryTree(programDir)) {
         LogCreationFailure(programDir, text, sizeof text);
         return Fail(EXIT_SETUP_FAILED);
@@ -227,6 +235,10 @@ int RunInstall(HWND mainWindow)
     }
     WriteUninstallEntry(programDir, dataDir, m->groupName);
     WriteProfileRecord(programDir, dataDir, m->groupName);
+    // What this run made; an update that made nothing keeps what the record says.
+    WriteRecordNumber(RECORD_DIR_MADE, programLevelsMade ? programLevelsMade : update ? -1 : 0);
+    WriteRecordNumber(RECORD_DATA_MADE, dataLevelsMade ? dataLevelsMade : update ? -1 : 0);
+    WriteRecordNumber(RECORD_GROUP_MADE, groupMadeByRun);
     int restart = JournalCommit();
 
     char title[MESSAGE_TEMPLATE_SIZE];
