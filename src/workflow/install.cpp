@@ -90,7 +90,6 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
             StrCopy(dataDir, DIR_SIZE, recorded);
         }
         if (setupMode.silent || !ask) {
-            dataLevelsMade = MissingLevels(dataDir);
             if (!JournalRoot(dataDir) || !CreateDirectoryTree(dataDir)) {
                 LogCreationFailure(dataDir, text, sizeof text);
                 return 0;
@@ -102,7 +101,6 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
             while (PromptForDirectory(mainWindow, moduleInstance, "Please enter your preferred local data directory:",
                                       given[0] ? given : programDir, answer)) {
                 StrCopy(dataDir, DIR_SIZE, answer);
-                dataLevelsMade = MissingLevels(dataDir);
                 if (JournalRoot(dataDir) && CreateDirectoryTree(dataDir))
                     break;
                 LogCreationFailure(dataDir, text, sizeof text);
@@ -111,6 +109,7 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
         }
     }
     StripTrailingBackslash(dataDir);
+    dataLevelsMade = ask || given[0] ? LevelsMade(dataDir) : 0;
     PumpMessages();
     return 1;
 }
@@ -189,13 +188,13 @@ int RunInstall(HWND mainWindow)
         ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_NO_DESTINATION);
         return Fail(EXIT_SETUP_CANCELLED);
     }
-    programLevelsMade = MissingLevels(programDir);
-    dataLevelsMade = 0;
     if (!JournalRoot(programDir) || !CreateDirectoryTree(programDir)) {
         LogCreationFailure(programDir, text, sizeof text);
         return Fail(EXIT_SETUP_FAILED);
     }
     StripTrailingBackslash(programDir);
+    // The destination prompt may have made some of them already.
+    programLevelsMade = LevelsMade(programDir);
     PumpMessages();
 
     if (!SettleDataDir(mainWindow, caption, programDir, dataDir))
