@@ -23,7 +23,7 @@ int ComposeSourcePath(char *out, size_t cap, const char *sourceDir, const char *
 
 int ComposeTargetPath(char *out, size_t cap, const char *targetDir, const char *targetName)
 {
-    return Join(out, cap, targetDir, "\\", targetName);
+    return JoinPath(out, cap, targetDir, targetName);
 }
 
 int ComposeCompressedPath(char *out, size_t cap, const char *sourcePath)
@@ -62,6 +62,27 @@ int IsSiblingTempName(const char *name)
     for (int i = 3; i < 7; i++)
         if (!strchr("0123456789abcdefABCDEF", name[i]))
             return 0;
+    return 1;
+}
+
+int CutToParent(char *dir)
+{
+    char *slash = strrchr(dir, '\\');
+    if (!slash || !slash[1] || slash == dir || (slash == dir + 2 && dir[1] == ':' && !dir[3]))
+        return 0;
+    // A network path ends at its share: "\\server\share" holds three backslashes.
+    if (dir[0] == '\\' && dir[1] == '\\') {
+        int parts = 0;
+        for (const char *p = dir; p < slash; p++)
+            parts += *p == '\\';
+        if (parts < 3)
+            return 0;
+    }
+    // The parent of "X:\name" is the root "X:\", which keeps its backslash.
+    if (slash == dir + 2 && dir[1] == ':')
+        slash[1] = '\0';
+    else
+        *slash = '\0';
     return 1;
 }
 

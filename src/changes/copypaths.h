@@ -13,7 +13,8 @@
 
 // sourceDir carries its trailing backslash and is joined to the name directly.
 int ComposeSourcePath(char *out, size_t cap, const char *sourceDir, const char *sourceName);
-// targetDir has no trailing backslash; one is put between it and the name.
+// targetDir has no trailing backslash but as a drive root ("D:\"); one backslash separates it
+// from the name.
 int ComposeTargetPath(char *out, size_t cap, const char *targetDir, const char *targetName);
 // sourcePath with its last character replaced by '_', the name a compressed file is stored
 // under ("tarnwell.ex_"); sourcePath itself is left as it is.
@@ -23,6 +24,11 @@ int ComposeSiblingTempPath(char *out, size_t cap, const char *path, unsigned ser
 // 1 when a bare file name is one that ComposeSiblingTempPath makes (case ignored): the only
 // names that a later run may take for leftovers of a run that was killed.
 int IsSiblingTempName(const char *name);
+
+// Cuts dir (no trailing backslash, "X:\" for a root) to its parent: "C:\Apps\Net" becomes
+// "C:\Apps", "C:\Apps" becomes "C:\". 0, dir unchanged, when dir is a drive root or has no
+// parent to name.
+int CutToParent(char *dir);
 
 // An existing target whose path holds ".ini" (case-sensitive, anywhere) is not replaced
 // without asking.

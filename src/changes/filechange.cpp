@@ -111,7 +111,7 @@ int DeleteFileAtRestart(const char *path, DWORD error)
 void DeleteStaleWorkingFiles(const char *dir, const char *spare)
 {
     char pattern[MAX_PATH];
-    if (!dir || !dir[0] || !StrFormat(pattern, sizeof pattern, "%s\\~tw*.tmp", dir))
+    if (!dir || !dir[0] || !JoinPath(pattern, sizeof pattern, dir, "~tw*.tmp"))
         return;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
@@ -120,7 +120,7 @@ void DeleteStaleWorkingFiles(const char *dir, const char *spare)
     do {
         char path[MAX_PATH];
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsSiblingTempName(found.cFileName) &&
-            StrFormat(path, sizeof path, "%s\\%s", dir, found.cFileName) && !(spare && StrEqualNoCase(path, spare)))
+            JoinPath(path, sizeof path, dir, found.cFileName) && !(spare && StrEqualNoCase(path, spare)))
             DeleteFileA(path);
     } while (FindNextFileA(search, &found));
     FindClose(search);

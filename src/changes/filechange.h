@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <stddef.h>
 
+// The attributes that keep a file from being replaced or deleted; cleared before either.
+#define BLOCKING_ATTRIBUTES (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)
+
 // Takes a working name beside path: claim is tried on free names (a serial seeded once per
 // process) until it succeeds (1, the name in name) or fails for another reason than the
 // name being taken (0, name empty, the claim's error kept).

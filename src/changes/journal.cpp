@@ -401,6 +401,40 @@ int JournalRecordBefore(void)
     return listed && WriteSnapshot(JOURNAL_PROFILE, p, 0) && WriteSnapshot(JOURNAL_UNINSTALL, u);
 }
 
+// Clears the read-only, hidden and system attributes of path (attrs as read), which keep it
+// from being replaced or deleted, its old attributes recorded first. 1 when they were
+// cleared, 0 when there was nothing to clear, -1 when they could not be recorded or cleared.
+static int ClearAttributes(const char *path, DWORD attrs)
+{
+    const DWORD blocking = BLOCKING_ATTRIBUTES;
+    if (!(attrs & blocking) || (attrs & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    char hex[16];
+    StrFormat(hex, sizeof hex, "%08lX", (unsigned long)attrs);
+    if (!Record(JOURNAL_ATTRIBUTES, path, hex)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return -1;
+    }
+    DWORD rest = attrs & ~blocking;
+    if (SetFileAttributesA(path, rest ? rest : FILE_ATTRIBUTE_NORMAL))
+        return 1;
+    DWORD error = GetLastError();
+    JournalNotMade();
+    SetLastError(error);
+    return -1;
+}
+
+// Gives path back the attributes that ClearAttributes took (when cleared), and its entry.
+static void RestoreAttributes(const char *path, DWORD attrs, int cleared)
+{
+    if (cleared <= 0)
+        return;
+    DWORD error = GetLastError();
+    SetFileAttributesA(path, attrs);
+    JournalNotMade();
+    SetLastError(error);
+}
+
 int ReplaceTarget(const char *workingPath, const char *targetPath)
 {
     if (!JournalHasRoom()) {
@@ -421,7 +455,11 @@ int ReplaceTarget(const char *workingPath, const char *targetPath)
         }
         return REPLACE_DONE;
     }
-    int inUseCandidate = !(attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    int cleared = ClearAttributes(targetPath, attrs);
+    if (cleared < 0)
+        return REPLACE_FAILED;
+    // A file that is still read-only refuses for that reason, not because it is held.
+    int inUseCandidate = !(GetFileAttributesA(targetPath) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
     // A file that another program holds cannot be replaced: found out before a link to it is
     // made, which could not be deleted again while it is held. (Windows 95 knows no DELETE
     // sharing and refuses the parameter: the move below finds out there.)
@@ -440,11 +478,14 @@ int ReplaceTarget(const char *workingPath, const char *targetPath)
     if (!KeepFileBeside(targetPath, kept, sizeof kept)) {
         DWORD error = GetLastError();
         int inUse = IsInUseError(error) && inUseCandidate;
+        if (!inUse)
+            RestoreAttributes(targetPath, attrs, cleared);
         SetLastError(error);
         return inUse ? REPLACE_IN_USE : REPLACE_FAILED;
     }
     if (recording && !JournalFileReplaced(targetPath, kept)) {
         DeleteFileA(kept);
+        RestoreAttributes(targetPath, attrs, cleared);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return REPLACE_FAILED;
     }
@@ -454,6 +495,8 @@ int ReplaceTarget(const char *workingPath, const char *targetPath)
         if (!DeleteFileA(kept))
             DeleteFileAtRestart(kept, GetLastError());
         int inUse = IsInUseError(error) && inUseCandidate;
+        if (!inUse)
+            RestoreAttributes(targetPath, attrs, cleared);
         SetLastError(error);
         return inUse ? REPLACE_IN_USE : REPLACE_FAILED;
     }
@@ -606,6 +649,13 @@ static int UndoChange(const Change *c, DWORD *error)
     case JOURNAL_PENDING:
         done = DeleteFileA(c->aside) || GetLastError() == ERROR_FILE_NOT_FOUND;
         break;
+    case JOURNAL_ATTRIBUTES: {
+        // Undone after the old file is back (newest first): it gets its own attributes again.
+        uint32_t attributes = 0;
+        done = !ParseJournalAttributes(c->aside, &attributes) || SetFileAttributesA(c->path, attributes) ||
+               GetLastError() == ERROR_FILE_NOT_FOUND;
+        break;
+    }
     }
     *error = done ? 0 : GetLastError();
     return done;

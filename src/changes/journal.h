@@ -52,8 +52,10 @@ int JournalProfileFileBefore(void);
 
 // Moves workingPath onto targetPath, recorded. An existing target is first kept under a
 // working name beside it (a hard link, or a copy), then replaced in one move, so that the
-// product file is always either the old one or the new one, whole. On failure the target is
-// as it was, workingPath is left for the caller, and the last error says why.
+// product file is always either the old one or the new one, whole. A read-only, hidden or
+// system target has those attributes cleared first, its old ones recorded for the undo. On
+// failure the target is as it was (but a target in use keeps its attributes cleared, for the
+// replacement at the restart), workingPath is left for the caller, and the last error says why.
 int ReplaceTarget(const char *workingPath, const char *targetPath);
 
 // The run succeeded: flushes the commit mark, deletes the kept old files and registers the

@@ -98,7 +98,7 @@ int CopyJournalField(char *out, size_t cap, const char *field, size_t length)
 int JournalRootAcceptable(const char *dir)
 {
     char c = dir[0];
-    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) || dir[1] != ':' || dir[2] != '\\' || !dir[3])
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) || dir[1] != ':' || dir[2] != '\\')
         return 0;
     // Every part after the drive must be a plain name.
     const char *p = dir + 3;
@@ -130,9 +130,14 @@ static int DirectlyInRoot(const char *path, const char *const *roots, int rootCo
     const char *name = path + dirLength + 1;
     if (dirLength == 0 || !strcmp(name, ".") || !strcmp(name, "..") || strchr(name, '/') || strchr(name, ':'))
         return 0;
-    for (int i = 0; i < rootCount; i++)
-        if (strlen(roots[i]) == dirLength && StrEqualNoCaseN(roots[i], path, dirLength))
+    // A drive root is written with its backslash ("D:\"), which its file's directory part lacks.
+    for (int i = 0; i < rootCount; i++) {
+        size_t r = strlen(roots[i]);
+        if (r > 0 && roots[i][r - 1] == '\\')
+            r--;
+        if (r == dirLength && StrEqualNoCaseN(roots[i], path, dirLength))
             return 1;
+    }
     return 0;
 }
 
@@ -169,15 +174,34 @@ int JournalChangeAllowed(char kind, const char *path, const char *aside, const c
         }
         return 0;
     }
-    if (kind != JOURNAL_FILE_CREATED && kind != JOURNAL_FILE_REPLACED && kind != JOURNAL_PENDING)
+    if (kind != JOURNAL_FILE_CREATED && kind != JOURNAL_FILE_REPLACED && kind != JOURNAL_PENDING &&
+        kind != JOURNAL_ATTRIBUTES)
         return 0;
     if (!DirectlyInRoot(path, roots, rootCount))
         return 0;
     if (kind == JOURNAL_FILE_CREATED)
         return 1;
+    uint32_t attributes;
+    if (kind == JOURNAL_ATTRIBUTES)
+        return aside && ParseJournalAttributes(aside, &attributes);
     size_t dirLength = DirectoryLength(path);
     return aside && strlen(aside) > dirLength && StrEqualNoCaseN(aside, path, dirLength + 1) &&
            IsSiblingTempName(aside + dirLength + 1);
+}
+
+int ParseJournalAttributes(const char *aside, uint32_t *attributes)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < 8; i++) {
+        int d = HexDigit(aside[i]);
+        if (d < 0 || (aside[i] >= 'a' && aside[i] <= 'f'))
+            return 0;
+        value = value << 4 | (uint32_t)d;
+    }
+    if (aside[8])
+        return 0;
+    *attributes = value;
+    return 1;
 }
 
 int HexEncode(char *out, size_t cap, const void *data, size_t size)

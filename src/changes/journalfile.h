@@ -12,6 +12,7 @@
 #define JOURNAL_FILE_CREATED 'F'   // a product file the run created (path)
 #define JOURNAL_FILE_REPLACED 'K'  // a product file replaced (path), its old version kept (aside)
 #define JOURNAL_PENDING 'P'        // a product file in use (path), its new version waiting (aside)
+#define JOURNAL_ATTRIBUTES 'A'     // a product file's attributes (path) about to be cleared: the old ones as 8 hex digits
 #define JOURNAL_SETTINGS 'S'       // the settings key before: levels that existed ("011"), hex values
 #define JOURNAL_PROFILE 'W'        // the WIN.INI section before: "1" or "0", hex of its key=value list
 #define JOURNAL_UNINSTALL 'U'      // the uninstall entry before: "1" or "0", hex values
@@ -42,14 +43,19 @@ int ReadJournalEntry(const char *text, size_t size, size_t *pos, JournalEntry *e
 // Copies a field into a terminated string; 0 (out empty) when it does not fit.
 int CopyJournalField(char *out, size_t cap, const char *field, size_t length);
 
-// A directory that a journal may name as a root: "X:\..." with no empty, "." or ".." part.
+// A directory that a journal may name as a root: "X:\..." with no empty, "." or ".." part, or a
+// drive root "X:\".
 int JournalRootAcceptable(const char *dir);
 // 1 when a change of kind to path (and aside, for K and P) stays inside the roots read so far:
 // a created directory is a root or one of its parents; a file lies directly in a root; an
-// aside is a working name ("~twXXXX.tmp") in the same directory as its file. A group or item
+// aside is a working name ("~twXXXX.tmp") in the same directory as its file; the attributes of
+// an A entry are what ParseJournalAttributes reads. A group or item
 // (G, I) is a name that a Program Manager command can carry, and its aside one of the forms
 // above; its undo touches nothing outside the Programs folders.
 int JournalChangeAllowed(char kind, const char *path, const char *aside, const char *const *roots, int rootCount);
+
+// The attributes an A entry's aside holds: exactly eight upper-case hex digits. 0 when it is not so.
+int ParseJournalAttributes(const char *aside, uint32_t *attributes);
 
 // Hex of size bytes into out (2 * size + 1 bytes); 0 when it does not fit.
 int HexEncode(char *out, size_t cap, const void *data, size_t size);

@@ -93,7 +93,7 @@ static DWORD InstalledKilobytes(const char *programDir, const char *dataDir)
         char path[2 * MANIFEST_TEXT_SIZE + 2];
         const char *dir = e->targetDirKind == TARGET_DATA_DIR ? dataDir : programDir;
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (StrFormat(path, sizeof path, "%s\\%s", dir, e->targetName) &&
+        if (JoinPath(path, sizeof path, dir, e->targetName) &&
             GetFileAttributesExA(path, GetFileExInfoStandard, &data))
             total += ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
     }
@@ -118,11 +118,16 @@ int WriteUninstallEntry(const char *programDir, const char *dataDir, const char 
     SetText(key, "DisplayVersion", PRODUCT_VERSION);
     SetText(key, "Publisher", "Ardenfel");
     SetText(key, "InstallLocation", programDir);
-    if (StrFormat(text, sizeof text, "%s\\%s", programDir, installManifest.files[0].targetName))
+    if (JoinPath(text, sizeof text, programDir, installManifest.files[0].targetName))
         SetText(key, "DisplayIcon", text);
     SetNumber(key, "EstimatedSize", InstalledKilobytes(programDir, dataDir));
     SetNumber(key, "NoModify", 1);
     SetNumber(key, "NoRepair", 1);
+    // The day of the install, local time, as the list of installed programs shows it.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (StrFormat(text, sizeof text, "%04u%02u%02u", (unsigned)now.wYear, (unsigned)now.wMonth, (unsigned)now.wDay))
+        SetText(key, "InstallDate", text);
     RegCloseKey(key);
     return entryWritten;
 }
@@ -189,6 +194,31 @@ int WriteProfileRecord(const char *programDir, const char *dataDir, const char *
     const char *const keys[] = {"DIR", "DEFDIR", "GROUP", "INSTOPTS"};
     const char *const values[] = {programDir, dataDir, groupName, options};
     return RewriteProfile(keys, values, 4);
+}
+
+int WriteRecordNumber(const char *key, int value)
+{
+    char text[16];
+    if (value < 0)
+        return 1;
+    if (value > 99 || !StrFormat(text, sizeof text, "%d", value))
+        return 0;
+    const char *const keys[] = {key};
+    const char *const values[] = {text};
+    return RewriteProfile(keys, values, 1);
+}
+
+int ReadRecordNumber(const char *key)
+{
+    char text[16];
+    GetProfileStringA(installManifest.productName, key, "", text, sizeof text);
+    int value = 0;
+    for (const char *p = text; *p; p++) {
+        if (*p < '0' || *p > '9' || value > 9)
+            return -1;
+        value = value * 10 + (*p - '0');
+    }
+    return text[0] ? value : -1;
 }
 
 int DeleteProfileRecord(void)

@@ -27,8 +27,9 @@ int RecordValueWhole(const char *key);
 // 4 bytes is there already, which is kept whatever its type and content.
 void WriteSettingsKey(void);
 
-// The uninstall entry of the product under HKLM: DisplayName and UninstallString. 0 when a
-// value could not be written.
+// The uninstall entry of the product under HKLM: DisplayName, the uninstall commands and what
+// the list of installed programs shows (version, publisher, location, icon, size, InstallDate).
+// 0 when a value could not be written.
 int WriteUninstallEntry(const char *programDir, const char *dataDir, const char *groupName);
 
 // Deletes the uninstall entry (a key of values only); nothing happens when it has subkeys.
@@ -37,6 +38,19 @@ void DeleteUninstallEntry(void);
 // The uninstall entry's key path for the current productName; 0 when it cannot be composed
 // (an empty product name or one holding a backslash would name another key).
 int UninstallKeyPath(char *out, size_t outSize);
+
+// What the install made, beside DIR, DEFDIR and GROUP, for the removal to take away again: how
+// many levels of DIR and of DEFDIR it created (DIR itself, its parent ...), and 1 when it
+// created the group, 0 when the group was there. A record without them is one of an older
+// version, which removes as that one did.
+#define RECORD_DIR_MADE "DIRMADE"
+#define RECORD_DATA_MADE "DEFDIRMADE"
+#define RECORD_GROUP_MADE "GROUPMADE"
+// Writes value (0 to 99) to key of the section, checked as WriteProfileRecord's; a negative
+// value leaves the key as it is. 0 when the write failed.
+int WriteRecordNumber(const char *key, int value);
+// The number under key of the section (0 to 99); -1 when there is none.
+int ReadRecordNumber(const char *key);
 
 // DIR, DEFDIR, GROUP and INSTOPTS of the product's WIN.INI section, in that order. 0 when a
 // write failed, or WIN.INI read back is not the file it was with the section written.

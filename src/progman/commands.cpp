@@ -155,13 +155,20 @@ static void UninstallValue(Builder *b, const char *value)
         Put(b, value);
 }
 
+int GroupGoesWithProduct(const char *group, const char *productName, int made)
+{
+    return made > 0 || (made < 0 && StrEqualNoCase(group, productName));
+}
+
 size_t ComposeUninstallString(char *out, size_t cap, const char *programDir, const char *uninstallerBase,
                               const char *switches, const char *dataDir, const char *groupName)
 {
     Builder b = {out, cap, 0};
     Put(&b, "\"");
     Put(&b, programDir);
-    Put(&b, "\\");
+    size_t n = strlen(programDir);
+    if (!n || programDir[n - 1] != '\\')
+        Put(&b, "\\");
     Put(&b, uninstallerBase);
     Put(&b, ".exe\" ");
     if (switches && *switches) {

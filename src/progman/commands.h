@@ -20,6 +20,11 @@ int ValueNeedsQuotes(const char *value);
 // quoted or not, can carry.
 int CommandValueAcceptable(const char *value);
 
+// 1 when the removal deletes group itself: made is 1 when the install created it, 0 when it was
+// there before (it keeps all but the product's items), -1 when the record does not say; then
+// only a group named after the product goes.
+int GroupGoesWithProduct(const char *group, const char *productName, int made);
+
 // Composes one command. The group (first) argument of the group commands and the working
 // directory of AddItem are quoted only when ValueNeedsQuotes says so; titles and the command
 // line are always quoted. Arguments are first, second and third in the order above; unused

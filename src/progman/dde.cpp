@@ -167,11 +167,12 @@ int ProgmanClose(void)
     return 1;
 }
 
-int ProgmanCloseDeletingGroup(const char *group)
+int ProgmanCloseDeletingGroup(const char *group, int made)
 {
     if (progmanSession.sessionLive) {
-        // Only the product's own group goes; a group the user picked stays with what it holds.
-        if (group && StrEqualNoCase(group, installManifest.productName))
+        // Only a group the install made (or, unrecorded, the product's own) goes; a group that
+        // was there stays with what it holds.
+        if (group && GroupGoesWithProduct(group, installManifest.productName, made))
             SendCommand(PROGMAN_DELETE_GROUP, group, NULL, NULL);
         EndSession();
     }

@@ -43,7 +43,7 @@ int ProgmanAddItem(const char *title, const char *directory, const char *command
 int ProgmanClose(void);
 // Sends DeleteGroup when group is the product's own default name (any letter case), then
 // ends the session. Always 1.
-int ProgmanCloseDeletingGroup(const char *group);
+int ProgmanCloseDeletingGroup(const char *group, int made = -1);
 // DeleteItem for title, or for file when title is empty. Always 1.
 int ProgmanDeleteItem(const char *title, const char *file);
 // An item's working directory: directory, or the current one when none is given (cap >= 1);

@@ -11,6 +11,7 @@
 #include "../support/strbuf.h"
 #include "../support/syslib.h"
 #include "../support/widepath.h"
+#include "commands.h"
 #include "dde.h"
 #include "linkname.h"
 
@@ -200,7 +201,7 @@ void LinkGroupClose(void)
     ZeroMemory(g, sizeof *g);
 }
 
-void DeleteGroupLinks(const char *group)
+void DeleteGroupLinks(const char *group, int made)
 {
     char name[MAX_PATH];
     if (!MakeLinkFileName(name, sizeof name, group) || !LoadShellApi(&shellApi, 0))
@@ -219,8 +220,8 @@ void DeleteGroupLinks(const char *group)
             if (MakeLinkFileName(item, sizeof item, title) && StrFormat(path, sizeof path, "%s\\%s.lnk", folder, item))
                 DeleteFileA(path);
         }
-        // Only the product's own group goes, and only empty: what else it holds is not ours.
-        if (StrEqualNoCase(group, m->productName))
+        // Only the product's group goes, and only empty: what else it holds is not ours.
+        if (GroupGoesWithProduct(group, m->productName, made))
             RemoveDirectoryA(folder);
     }
 }

@@ -27,8 +27,8 @@ int LinkReplaceItem(const char *title, const char *directory, const char *file, 
 void LinkGroupClose(void);
 
 // Deletes the links of every item the product makes from group's folder under both Programs
-// folders, and the folder itself when it is then empty and group is the product's own name.
-void DeleteGroupLinks(const char *group);
+// folders, and the folder itself when it is then empty and GroupGoesWithProduct says so.
+void DeleteGroupLinks(const char *group, int made = -1);
 // Deletes the link of item (none when null) from group's folder under both Programs folders,
 // then with removeFolder the folder when it is empty: what a Program Manager that keeps its
 // items as links holds, for when no Program Manager answers. 0 when a folder of the group

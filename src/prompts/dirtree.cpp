@@ -7,10 +7,17 @@
 #include "../support/format.h"
 #include "../support/messages.h"
 #include "../support/unattended.h"
+#include "../changes/copypaths.h"
 #include "../changes/journal.h"
+#include "../support/strbuf.h"
 #include "paths.h"
 
 #define DIRTREE_TEXT_SIZE 256
+#define MADE_LIMIT 16
+
+// The directories this process created, for the record of what the install made.
+static char made[MADE_LIMIT][MAX_PATH];
+static int madeCount;
 
 // A directory made here goes into the journal before it is made, so that an install that
 // fails (or is killed) removes it again; one the journal cannot record is not made. An
@@ -27,8 +34,11 @@ static int CreateOneDirectory(const char *path, DWORD *error)
         *error = ERROR_NOT_ENOUGH_MEMORY;
         return 0;
     }
-    if (CreateDirectoryA(path, NULL))
+    if (CreateDirectoryA(path, NULL)) {
+        if (madeCount < MADE_LIMIT && StrCopy(made[madeCount], MAX_PATH, path))
+            StripTrailingBackslash(made[madeCount++]);
         return 1;
+    }
     *error = GetLastError();
     JournalNotMade();
     if (*error != ERROR_ALREADY_EXISTS)
@@ -48,6 +58,25 @@ static void ReportCreationFailure(const char *path, DWORD error)
     FormatMessageText(text, sizeof text, buffer, path, (unsigned)error);
     LoadMessage(IDS_INSTALL_CAPTION, buffer, sizeof buffer);
     PromptBox(NULL, text, buffer, MB_OK | MB_ICONERROR);
+}
+
+int LevelsMade(const char *path)
+{
+    char dir[MAX_PATH];
+    if (!StrCopy(dir, sizeof dir, path))
+        return 0;
+    StripTrailingBackslash(dir);
+    int levels = 0;
+    for (;;) {
+        int found = 0;
+        for (int i = 0; i < madeCount && !found; i++)
+            found = StrEqualNoCase(made[i], dir);
+        if (!found)
+            return levels;
+        levels++;
+        if (!CutToParent(dir))
+            return levels;
+    }
 }
 
 int CreateDirectoryTree(char *path)

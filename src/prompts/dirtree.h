@@ -8,4 +8,8 @@
 // nonzero when the directory exists at the end, 0 when its creation failed.
 int CreateDirectoryTree(char *path);
 
+// How many levels of path (path itself, its parent ...) CreateDirectoryTree created in this
+// process, counted from path up to the first that it found there.
+int LevelsMade(const char *path);
+
 #endif

@@ -210,11 +210,27 @@ int StrEqualNoCaseN(const char *a, const char *b, size_t n)
     return 1;
 }
 
+int IsDriveRoot(const char *s)
+{
+    return s[0] && s[1] == ':' && s[2] == '\\' && !s[3];
+}
+
 void StripTrailingBackslash(char *s)
 {
     size_t n = strlen(s);
-    if (n > 0 && s[n - 1] == '\\')
+    // "D:" alone would name the drive's current directory, not its root.
+    if (n > 0 && s[n - 1] == '\\' && !IsDriveRoot(s))
         s[n - 1] = '\0';
+}
+
+int JoinPath(char *dst, size_t cap, const char *dir, const char *name)
+{
+    size_t n = strlen(dir);
+    int fit = StrCopy(dst, cap, dir) && (n > 0 && dir[n - 1] == '\\' ? 1 : StrAppend(dst, cap, "\\")) &&
+              StrAppend(dst, cap, name);
+    if (!fit && cap)
+        dst[0] = '\0';
+    return fit;
 }
 
 int EnsureTrailingBackslash(char *dst, size_t cap)

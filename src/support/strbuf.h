@@ -29,8 +29,13 @@ size_t StrLength(const char *s, size_t cap);
 int StrEqualNoCase(const char *a, const char *b);
 // The same over the first n characters of each, which the caller knows are there.
 int StrEqualNoCaseN(const char *a, const char *b, size_t n);
-// Removes one trailing backslash, if there is one.
+// 1 for a drive's root directory as "X:\" (the drive letter is not checked).
+int IsDriveRoot(const char *s);
+// Removes one trailing backslash, if there is one, but the one of a drive root ("D:\").
 void StripTrailingBackslash(char *s);
+// dir and name joined by one backslash (none added when dir ends in one, as a root does);
+// 0, dst empty, when the whole path does not fit.
+int JoinPath(char *dst, size_t cap, const char *dir, const char *name);
 // Appends a backslash unless the text already ends in one; 0 when it did not fit.
 int EnsureTrailingBackslash(char *dst, size_t cap);
 

@@ -27,13 +27,13 @@ static int ExpandFailed(int code, DWORD error)
     return code;
 }
 
-// An existing target must be a file that may be replaced; a missing one is made later. One
-// that another program holds is found out when it is renamed, after the expansion, so that
-// its new content can wait for a restart.
+// An existing target must be a file; a missing one is made later. A read-only one has its
+// attributes cleared when it is replaced. One that another program holds is found out when it
+// is renamed, after the expansion, so that its new content can wait for a restart.
 static int TargetWritable(const char *targetPath)
 {
     DWORD attrs = GetFileAttributesA(targetPath);
-    return attrs == INVALID_FILE_ATTRIBUTES || !(attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    return attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 static HANDLE OpenSource(const char *path)
@@ -149,7 +149,7 @@ int ExpandFile(const char *sourcePath, const char *targetPath, const FileEntry *
 
     char tempPath[MAX_PATH];
     HANDLE target = INVALID_HANDLE_VALUE;
-    SetLastError(ERROR_ACCESS_DENIED);  // a read-only target or a directory of its name
+    SetLastError(ERROR_ACCESS_DENIED);  // a directory of the target's name
     if (TargetWritable(targetPath))
         target = CreateFileBeside(targetPath, tempPath, sizeof tempPath);
     if (target == INVALID_HANDLE_VALUE) {

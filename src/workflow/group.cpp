@@ -1,7 +1,7 @@
 // The group and its items: the journal records each before the Program Manager client or the
 // shell links make it, so that a failed or killed install takes them away again.
 #include "group.h"
-#include "install.h"
+#include "notused.h"
 
 #include "../changes/journal.h"
 #include "../changes/record.h"
@@ -16,6 +16,8 @@
 
 #define GROUP_PATH_SIZE 512
 
+int groupMadeByRun = -1;
+
 // The item Program Manager already holds for row: the one the recorded installation made in
 // this group, when the group was there before. 0 when there is none to know of.
 static int PriorItem(const FileEntry *row, int groupExisted, char *command, char *directory)
@@ -23,7 +25,7 @@ static int PriorItem(const FileEntry *row, int groupExisted, char *command, char
     char group[RECORD_VALUE_SIZE], dir[RECORD_VALUE_SIZE];
     if (!groupExisted || !ReadRecordValue("GROUP", "", group, sizeof group) ||
         !StrEqualNoCase(group, installManifest.groupName) || !ReadRecordValue("DIR", "", dir, sizeof dir) ||
-        !RecordValueWhole("DIR") || !StrFormat(command, GROUP_PATH_SIZE, "%s\\%s", dir, row->targetName) ||
+        !RecordValueWhole("DIR") || !JoinPath(command, GROUP_PATH_SIZE, dir, row->targetName) ||
         GetFileAttributesA(command) == INVALID_FILE_ATTRIBUTES)
         return 0;
     ReadRecordValue("DEFDIR", dir, directory, GROUP_PATH_SIZE);
@@ -51,7 +53,7 @@ static int UseLinkFolder(int userFolder)
 // Makes the item of row as a shell link, its file recorded first. Links that cannot be saved
 // in the all-users folder before any is go to the user's own, as does the group's folder.
 static void AddLink(const FileEntry *row, const char *dataDir, const char *path, int *userFolder, int *saved,
-                    int *madeCommon)
+                    int *madeCommon, int *madeUser)
 {
     for (;;) {
         char link[MAX_PATH];
@@ -66,8 +68,11 @@ static void AddLink(const FileEntry *row, const char *dataDir, const char *path,
         char common[MAX_PATH];
         if (*madeCommon && LinkGroupFolder(0, common))
             RemoveDirectoryA(common);
+        *madeCommon = 0;
         *userFolder = 1;
-        if (!UseLinkFolder(1))
+        int user = UseLinkFolder(1);
+        *madeUser = user == 2;
+        if (!user)
             return;
     }
 }
@@ -80,7 +85,9 @@ int CreateGroupAndItems(HWND mainWindow, const char *programDir, const char *dat
     const char *given = setupCommand.groupName;
     if (given[0])
         StrCopy(m->groupName, sizeof m->groupName, given);
-    if (ReadRecordValue("GROUP", "", recorded, sizeof recorded)) {
+    int update = ReadRecordValue("GROUP", "", recorded, sizeof recorded) != 0;
+    groupMadeByRun = -1;
+    if (update) {
         if (given[0])
             LogValueNotUsed("-g", given, "group", recorded);
         StrCopy(m->groupName, sizeof m->groupName, recorded);
@@ -95,7 +102,8 @@ int CreateGroupAndItems(HWND mainWindow, const char *programDir, const char *dat
     WriteSetupLog(text);
     // A group whose past is not known (no list came) counts as one that was there: the undo
     // then takes only this run's items from it.
-    int existed = ProgmanGroupListed(m->groupName) != 0;
+    int listed = ProgmanGroupListed(m->groupName);
+    int existed = listed != 0;
     if (!JournalGroupBefore(m->groupName, existed))
         return -1;
     // Items go to Program Manager when it took the group, else they are made as shell links.
@@ -103,16 +111,17 @@ int CreateGroupAndItems(HWND mainWindow, const char *programDir, const char *dat
     if (!viaProgman)
         JournalNotMade();
     int viaLinks = !viaProgman && LinkGroupOpen(m->groupName);
-    int userFolder = 0, saved = 0, madeCommon = 0;
+    int userFolder = 0, saved = 0, madeCommon = 0, userMade = 0;
     if (viaLinks) {
-        int common = UseLinkFolder(0);
+        int common = UseLinkFolder(0), user = 0;
         madeCommon = common == 2;
-        if (!common && !(userFolder = 1, UseLinkFolder(1))) {
+        if (!common && !(userFolder = 1, (user = UseLinkFolder(1)) != 0)) {
             StrFormat(text, sizeof text, "no shell links: no Programs folder takes the group %s", m->groupName);
             WriteSetupLog(text);
             LinkGroupClose();
             viaLinks = 0;
         }
+        userMade = user == 2;
     }
     int result = 1;
     for (int i = 0; (viaProgman || viaLinks) && i < m->fileCount; i++) {
@@ -120,14 +129,14 @@ int CreateGroupAndItems(HWND mainWindow, const char *programDir, const char *dat
         if (!(e->status & FILE_COPIED) || !e->iconFlags)
             continue;
         char path[GROUP_PATH_SIZE];
-        if (!StrFormat(path, sizeof path, "%s\\%s", programDir, e->targetName))
+        if (!JoinPath(path, sizeof path, programDir, e->targetName))
             continue;
         if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
             continue;
         StrFormat(text, sizeof text, "creating icon for %s", path);
         WriteSetupLog(text);
         if (viaLinks) {
-            AddLink(e, dataDir, path, &userFolder, &saved, &madeCommon);
+            AddLink(e, dataDir, path, &userFolder, &saved, &madeCommon, &userMade);
             continue;
         }
         char command[GROUP_PATH_SIZE], directory[GROUP_PATH_SIZE];
@@ -141,6 +150,11 @@ int CreateGroupAndItems(HWND mainWindow, const char *programDir, const char *dat
     }
     if (viaLinks)
         LinkGroupClose();
+    // The record's word on the group: made by this run, or found there (when that is known).
+    if (viaProgman ? listed == 0 : viaLinks && (madeCommon || userMade))
+        groupMadeByRun = 1;
+    else if (!update && (viaLinks || listed > 0))
+        groupMadeByRun = 0;
     PumpMessages();
     ProgmanClose();
     return result;

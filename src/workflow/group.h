@@ -9,4 +9,9 @@
 // 0 when the user cancelled the group dialog, -1 when a change could not be recorded.
 int CreateGroupAndItems(HWND mainWindow, const char *programDir, const char *dataDir);
 
+// Set by CreateGroupAndItems for the record: 1 when this run created the group (or its links
+// folder), 0 when it was there, -1 when that is not known or the record's word stands (an
+// update in its recorded group).
+extern int groupMadeByRun;
+
 #endif

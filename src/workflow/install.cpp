@@ -17,6 +17,7 @@
 #include "copy.h"
 #include "extract.h"
 #include "group.h"
+#include "notused.h"
 #include "../changes/journal.h"
 #include "lzexpand.h"
 #include "progress.h"
@@ -26,28 +27,15 @@
 
 #define DIR_SIZE 512
 
+// Levels of the program and data directories that this run created, for the record.
+static int programLevelsMade, dataLevelsMade;
+
 // Logs message 10026 followed by the directory that could not be created.
 static void LogCreationFailure(const char *dir, char *text, size_t cap)
 {
     LoadMessage(IDS_DATA_DIR_FAILED, text, (int)cap);
     StrAppend(text, cap, "\r\n");
     StrAppend(text, cap, dir);
-    WriteSetupLog(text);
-}
-
-// Logs that a value of the command line was not used because the installation that is updated
-// keeps what it has; nothing is said when the two agree.
-void LogValueNotUsed(const char *name, const char *given, const char *what, const char *recorded)
-{
-    char a[DIR_SIZE], b[DIR_SIZE];
-    StrCopy(a, sizeof a, given);
-    StrCopy(b, sizeof b, recorded);
-    StripTrailingBackslash(a);
-    StripTrailingBackslash(b);
-    if (StrEqualNoCase(a, b))
-        return;
-    char text[MESSAGE_TEMPLATE_SIZE];
-    ComposeMessage(text, sizeof text, IDS_OPTION_NOT_USED, name, given, what, recorded);
     WriteSetupLog(text);
 }
 
@@ -123,6 +111,7 @@ static int SettleDataDir(HWND mainWindow, const char *caption, const char *progr
         }
     }
     StripTrailingBackslash(dataDir);
+    dataLevelsMade = ask || given[0] ? LevelsMade(dataDir) : 0;
     PumpMessages();
     return 1;
 }
@@ -190,7 +179,8 @@ int RunInstall(HWND mainWindow)
         StrCopy(programDir, sizeof programDir, given);
     char recorded[RECORD_VALUE_SIZE];
     // A recorded directory too long to read whole is not offered cut: the default stays.
-    if (ReadRecordValue("DIR", "", recorded, sizeof recorded) && RecordValueWhole("DIR")) {
+    int update = ReadRecordValue("DIR", "", recorded, sizeof recorded) && RecordValueWhole("DIR");
+    if (update) {
         if (given[0])
             LogValueNotUsed("-f", given, "directory", recorded);
         StrCopy(programDir, sizeof programDir, recorded);
@@ -205,6 +195,8 @@ int RunInstall(HWND mainWindow)
         return Fail(EXIT_SETUP_FAILED);
     }
     StripTrailingBackslash(programDir);
+    // The destination prompt may have made some of them already.
+    programLevelsMade = LevelsMade(programDir);
     PumpMessages();
 
     if (!SettleDataDir(mainWindow, caption, programDir, dataDir))
@@ -243,15 +235,19 @@ int RunInstall(HWND mainWindow)
         return Fail(EXIT_SETUP_FAILED);
     }
     // A record that did not reach the registry or WIN.INI whole is undone with the rest: the
-    // product would be installed but not known to its removal.
+    // product would be installed but not known to its removal. What this run made goes with
+    // it; an update that made nothing keeps what the record says.
     int entryWritten = WriteUninstallEntry(programDir, dataDir, m->groupName);
-    if (!entryWritten || !WriteProfileRecord(programDir, dataDir, m->groupName)) {
+    if (!entryWritten || !WriteProfileRecord(programDir, dataDir, m->groupName) ||
+        !WriteRecordNumber(RECORD_DIR_MADE, programLevelsMade ? programLevelsMade : update ? -1 : 0) ||
+        !WriteRecordNumber(RECORD_DATA_MADE, dataLevelsMade ? dataLevelsMade : update ? -1 : 0) ||
+        !WriteRecordNumber(RECORD_GROUP_MADE, groupMadeByRun)) {
         char where[MAX_PATH];
         char uninstallKey[2 * MANIFEST_TEXT_SIZE];
         if (entryWritten)
             ProfileFilePath(where, sizeof where);
         else
-            StrFormat(where, sizeof where, "HKEY_LOCAL_MACHINE\%s", UninstallKeyPath(uninstallKey, sizeof uninstallKey) ? uninstallKey : "");
+            StrFormat(where, sizeof where, "HKEY_LOCAL_MACHINE\\%s", UninstallKeyPath(uninstallKey, sizeof uninstallKey) ? uninstallKey : "");
         ComposeMessage(text, sizeof text, IDS_RECORD_WRITE_FAILED, where, (unsigned)ERROR_WRITE_FAULT);
         WriteSetupLog(text);
         ReportMessage(mainWindow, caption, MB_ICONERROR, IDS_INSTALL_FAILED);

@@ -11,6 +11,7 @@
 #include "../shell/setup.h"
 #include "../support/messages.h"
 #include "../support/strbuf.h"
+#include "../changes/copypaths.h"
 #include "../changes/filechange.h"
 #include "../changes/journal.h"
 #include "../changes/record.h"
@@ -23,7 +24,7 @@ int removalNeedsRestart;
 static unsigned CountEntries(const char *dir, unsigned limit)
 {
     char pattern[REMOVE_TEXT_SIZE];
-    if (!StrFormat(pattern, sizeof pattern, "%s\\*", dir))
+    if (!JoinPath(pattern, sizeof pattern, dir, "*"))
         return limit + 1;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
@@ -88,7 +89,11 @@ static unsigned RemoveFiles(const char *installedDir, const char *webDir)
         const char *dir = row->targetDirKind == TARGET_WEB_DIR ? webDir : installedDir;
         char path[REMOVE_TEXT_SIZE];
         // A cut path names another file: it is reported as failed, never deleted.
-        int whole = StrFormat(path, sizeof path, "%s\\%s", dir, row->targetName);
+        int whole = JoinPath(path, sizeof path, dir, row->targetName);
+        // A read-only, hidden or system product file is deleted too.
+        DWORD attrs = whole ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES;
+        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & BLOCKING_ATTRIBUTES) && !(attrs & FILE_ATTRIBUTE_DIRECTORY))
+            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
         int deleted = whole && DeleteFileA(path);
         int later = whole && !deleted && DeleteFileAtRestart(path, GetLastError());
         removalNeedsRestart |= later;
@@ -129,18 +134,79 @@ static void RemoveVendorKeyIfEmpty(HKEY root)
         RegDeleteKeyA(root, VENDOR_KEY_PATH);
 }
 
-// Deletes the product's items in group (and the group when it bears the product's name),
-// through Program Manager and as shell links, and removes the program directory. Returns 0
-// when the directory went, 1 when it goes at the next restart (it is in use, or holds only
-// files that go then), -1 otherwise, also when there is no group to work on.
-static int RemoveGroupAndDirectory(const char *installedDir, const char *group, unsigned waiting)
+// What the record says the install made, for the installation in one directory.
+struct MadeByInstall {
+    int dir, data, group;  // levels of DIR and DEFDIR created, the group created; -1: not said
+    char dataDir[RECORD_VALUE_SIZE];
+};
+
+static int SameDirectory(const char *a, const char *b)
+{
+    char x[RECORD_VALUE_SIZE], y[RECORD_VALUE_SIZE];
+    if (!StrCopy(x, sizeof x, a) || !StrCopy(y, sizeof y, b))
+        return 0;
+    StripTrailingBackslash(x);
+    StripTrailingBackslash(y);
+    return StrEqualNoCase(x, y);
+}
+
+// Reads what the install made from the record, when the record names installedDir (and, for
+// the group, group); what an older record does not say is -1.
+static void ReadMadeByInstall(const char *installedDir, const char *group, MadeByInstall *made)
+{
+    made->dir = made->data = made->group = -1;
+    made->dataDir[0] = '\0';
+    char recorded[RECORD_VALUE_SIZE];
+    if (!ReadRecordValue("DIR", "", recorded, sizeof recorded) || !RecordValueWhole("DIR") ||
+        !SameDirectory(recorded, installedDir))
+        return;
+    made->dir = ReadRecordNumber(RECORD_DIR_MADE);
+    if (ReadRecordValue("GROUP", "", recorded, sizeof recorded) && StrEqualNoCase(recorded, group))
+        made->group = ReadRecordNumber(RECORD_GROUP_MADE);
+    if (ReadRecordValue("DEFDIR", "", made->dataDir, sizeof made->dataDir) && RecordValueWhole("DEFDIR") &&
+        !SameDirectory(made->dataDir, installedDir))
+        made->data = ReadRecordNumber(RECORD_DATA_MADE);
+}
+
+// A drive root, also as an older record wrote it ("D:"), is never removed.
+static int IsRootDirectory(const char *dir)
+{
+    return IsDriveRoot(dir) || (dir[0] && dir[1] == ':' && !dir[2]);
+}
+
+static void LogDirectoryRemoval(const char *dir, const char *word)
+{
+    char text[REMOVE_TEXT_SIZE];
+    StrFormat(text, sizeof text, "Removing %s (%s)", dir, word);
+    WriteSetupLog(text);
+}
+
+// Removes the folders above dir that the install created (levels counts dir itself), deepest
+// first, each only when it is empty; the first that stays ends it.
+static void RemoveMadeParents(const char *dir, int levels)
+{
+    char path[RECORD_VALUE_SIZE];
+    if (!StrCopy(path, sizeof path, dir))
+        return;
+    StripTrailingBackslash(path);
+    for (int i = 1; i < levels && CutToParent(path) && !IsRootDirectory(path); i++) {
+        if (!RemoveDirectoryA(path))
+            return;
+        LogDirectoryRemoval(path, "ok");
+    }
+}
+
+// Deletes the product's items in group, and the group when the install made it (or, for a
+// record that does not say, when it bears the product's name), through Program Manager and as
+// shell links. 0 when there is no group to work on.
+static int RemoveGroup(const char *installedDir, const char *group, int made)
 {
     if (!group[0])
-        return -1;
+        return 0;
     // A name holding a double quote cannot be put into a command; only its links can go.
     if (!CommandValueAcceptable(group)) {
-        DeleteGroupLinks(group);
-        return -1;
+        DeleteGroupLinks(group, made);
+        return 0;
     }
     StrCopy(installManifest.groupName, sizeof installManifest.groupName, group);
     ProgmanOpen();
@@ -152,16 +218,27 @@ static int RemoveGroupAndDirectory(const char *installedDir, const char *group, 
         if (!row->iconFlags)
             continue;
         char path[REMOVE_TEXT_SIZE];
-        StrFormat(path, sizeof path, "%s\\%s", installedDir, row->targetName);
+        JoinPath(path, sizeof path, installedDir, row->targetName);
         if (groupShown)
             ProgmanDeleteItem(row->iconTitle, path);
         char text[REMOVE_TEXT_SIZE];
         ComposeMessage(text, sizeof text, IDS_REMOVING_ICON, row->iconTitle);
         WriteSetupLog(text);
     }
-    ProgmanCloseDeletingGroup(installManifest.groupName);
+    ProgmanCloseDeletingGroup(installManifest.groupName, made);
     // The items an install made as shell links, where no Program Manager took them.
-    DeleteGroupLinks(installManifest.groupName);
+    DeleteGroupLinks(installManifest.groupName, made);
+    return 1;
+}
+
+// Removes the program directory, and the folders above it that the install made. Returns 0
+// when it went (or stays as what the install found: a drive root, a directory that was there),
+// 1 when it goes at the next restart (it is in use, or holds only files that go then), -1
+// otherwise.
+static int RemoveProgramDirectory(const char *installedDir, int made, unsigned waiting)
+{
+    if (IsRootDirectory(installedDir) || made == 0)
+        return 0;
     int status = RemoveDirectoryA(installedDir) ? 0 : -1;
     if (status < 0) {
         DWORD error = GetLastError();
@@ -171,13 +248,14 @@ static int RemoveGroupAndDirectory(const char *installedDir, const char *group, 
             status = 1;
         }
     }
-    char text[REMOVE_TEXT_SIZE], word[REMOVE_TEXT_SIZE];
+    char word[REMOVE_TEXT_SIZE];
     if (status > 0)
         LoadMessage(IDS_REMOVE_AT_RESTART, word, sizeof word);
     else
         StrCopy(word, sizeof word, status == 0 ? "ok" : "failed");
-    StrFormat(text, sizeof text, "Removing %s (%s)", installedDir, word);
-    WriteSetupLog(text);
+    LogDirectoryRemoval(installedDir, word);
+    if (status == 0)
+        RemoveMadeParents(installedDir, made);
     return status;
 }
 
@@ -197,6 +275,15 @@ static void RemoveProfileRecord(const char *installedDir)
     }
     if (!DeleteProfileRecord() || JournalCommit() < 0)
         JournalUndo();
+}
+
+// The data directory and the folders above it, when the install made them and they are empty.
+static void RemoveDataDirectory(const MadeByInstall *made)
+{
+    if (made->data <= 0 || IsRootDirectory(made->dataDir) || !RemoveDirectoryA(made->dataDir))
+        return;
+    LogDirectoryRemoval(made->dataDir, "ok");
+    RemoveMadeParents(made->dataDir, made->data);
 }
 
 int RemoveInstallation(HWND ownerWindow)
@@ -224,7 +311,7 @@ int RemoveInstallationAt(HWND ownerWindow, const char *installedDir, const char 
     ComposeMessage(text, sizeof text, IDS_REMOVING_INSTALLATION, installManifest.productName, installedDir);
     WriteSetupLog(text);
     char webDir[RECORD_VALUE_SIZE + 8];
-    StrFormat(webDir, sizeof webDir, "%s\\web", installedDir);
+    JoinPath(webDir, sizeof webDir, installedDir, "web");
 
     removalNeedsRestart = 0;
     unsigned waiting = RemoveFiles(installedDir, webDir);
@@ -234,7 +321,14 @@ int RemoveInstallationAt(HWND ownerWindow, const char *installedDir, const char 
     RemoveProductKey(HKEY_LOCAL_MACHINE, IDS_REMOVING_HKLM);
     RemoveVendorKeyIfEmpty(HKEY_CURRENT_USER);
     RemoveVendorKeyIfEmpty(HKEY_LOCAL_MACHINE);
-    int removalStatus = RemoveGroupAndDirectory(installedDir, group, waiting);
+    // Without a group the directories are left: the installation is not known well enough.
+    MadeByInstall made;
+    ReadMadeByInstall(installedDir, group, &made);
+    // The data directory first: it may lie within the program directory.
+    int grouped = RemoveGroup(installedDir, group, made.group);
+    if (grouped)
+        RemoveDataDirectory(&made);
+    int removalStatus = grouped ? RemoveProgramDirectory(installedDir, made.dir, waiting) : -1;
     RemoveProfileRecord(installedDir);
 
     if (removalStatus == 0)

@@ -5,13 +5,15 @@
 #include <windows.h>
 
 // Deletes the recorded installation's files, registry trees, uninstall entry, Program Manager
-// items (and the group when it bears the product's name), its directory and its WIN.INI
-// section; logs each step and ends with one message box owned by ownerWindow unless silent.
-// Always returns 0.
+// items (and the group when the install made it), its directory with the folders above it that
+// the install made, and its WIN.INI section; logs each step and ends with one message box owned
+// by ownerWindow unless silent. A drive root and a folder that was there before stay. Always
+// returns 0.
 int RemoveInstallation(HWND ownerWindow);
 
 // The same removal for the installation in installedDir whose items are in group (an empty
-// group: none to delete, and the directory is left), as the uninstaller names it. Returns 0.
+// group: none to delete, and the directory is left), as the uninstaller names it; what the
+// install made is read from the record when it names installedDir. Returns 0.
 int RemoveInstallationAt(HWND ownerWindow, const char *installedDir, const char *group);
 
 // Set by a removal that left files (or the directory) in use to be deleted at the next restart.

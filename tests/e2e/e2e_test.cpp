@@ -216,6 +216,11 @@ TEST(Install, UninstallEntryDescribesTheProductAndUninstallsQuietly)
     EXPECT_NE("<absent>", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize"));
     EXPECT_EQ("1", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify"));
     EXPECT_EQ("1", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair"));
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ(date, RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallDate"));
 
     RunOptions opts;
     opts.commandLine = quiet;
@@ -259,9 +264,8 @@ TEST(Platform, NT351InstallsIntoWin32App)
     EXPECT_INSTALLED("C:\\WIN32APP\\Tarnwell", "Tarnwell");
     EXPECT_RUN(PlaySetup("-r -s"), 0);
     EXPECT_REMOVED("C:\\WIN32APP\\Tarnwell", "Tarnwell", false);
-    // The install made the parent; the removal takes away only the program directory.
-    EXPECT_TRUE(ListFiles("C:\\WIN32APP").empty());
-    RemoveDirectoryA("C:\\WIN32APP");
+    // The install made the parent: the removal takes it away too.
+    EXPECT_FALSE(FileExists("C:\\WIN32APP"));
 }
 
 TEST(Platform, Windows95InstallsIntoProgramFiles)
@@ -294,9 +298,8 @@ TEST(Platform, NT350IsRefused)
 
 // What a deployment tool does: a silent install onto a second drive with its own group and
 // log, an update that names other values and stays where the product is, then the entry's
-// QuietUninstallString: nothing is left on the drive but the log. Removal deletes only the
-// product's own group; a group of another name keeps its (now empty) folder, as one picked in
-// the group dialog does.
+// QuietUninstallString: nothing is left on the drive but the log, and the group the install
+// made goes whatever its name.
 TEST(Deploy, SilentInstallOnASecondDriveThenQuietUninstallString)
 {
     ASSERT_NE((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("T:\\")) << "the e2e prefix maps no drive T:";
@@ -326,8 +329,7 @@ TEST(Deploy, SilentInstallOnASecondDriveThenQuietUninstallString)
     EXPECT_RUN(removal, 0);
     ASSERT_EQ(1u, removal.copies.size());
     EXPECT_EQ(0u, removal.copies[0]);
-    EXPECT_REMOVED(dir, group, true);
-    EXPECT_TRUE(RemoveDirectoryA((ProgramsFolder() + "\\" + group).c_str())) << "the group folder is not empty";
+    EXPECT_REMOVED(dir, group, false);
     EXPECT_EQ(std::vector<std::string>{"logs"}, ListFiles("T:\\"));
     DeleteFileA(log.c_str());
     RemoveDirectoryA("T:\\logs");
@@ -381,4 +383,90 @@ TEST(Install, TemporaryDirectoryOutsideTheCodePage)
     std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState(true));
     EXPECT_TRUE(diff.empty()) << "install and removal left the prefix changed:\n" << Lines(diff);
     CleanUpFailedInstall(kDefaultDir);
+}
+
+namespace {
+
+// The entry's QuietUninstallString, run as a deployment tool runs it, with a log.
+RunResult QuietUninstall()
+{
+    RunOptions opts;
+    opts.commandLine = RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString") + " -l";
+    RunResult r = Play(opts);
+    EXPECT_RUN(r, 0);
+    EXPECT_EQ(std::vector<DWORD>{0}, r.copies);
+    return r;
+}
+
+}  // namespace
+
+// A nested directory on a machine without its parents and a group of the user's name: the
+// removal takes away every folder and the group that the install made. Folders and a group that
+// were there before keep what they held.
+TEST(Deploy, RemovalTakesAwayTheFoldersAndGroupTheInstallMade)
+{
+    const std::string dir = "C:\\Apps\\Net\\Tarnwell", group = "Net Tools";
+    const std::string groupFolder = ProgramsFolder() + "\\" + group;
+    ASSERT_FALSE(FileExists("C:\\Apps"));
+    {
+        SCOPED_TRACE("made by the install");
+        PrefixState before = TakePrefixState();
+        EXPECT_RUN(PlaySetup("-s -f " + dir + " -g " + group), 0);
+        EXPECT_INSTALLED(dir, group);
+        EXPECT_EQ("3", ProfileValue("DIRMADE"));
+        EXPECT_EQ("1", ProfileValue("GROUPMADE"));
+        QuietUninstall();
+        EXPECT_REMOVED(dir, group, false);
+        std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
+        EXPECT_TRUE(diff.empty()) << "install and removal left the prefix changed:\n" << Lines(diff);
+    }
+    {
+        SCOPED_TRACE("there before");
+        ASSERT_TRUE(CreateDirectoryA("C:\\Apps", NULL));
+        ASSERT_TRUE(WriteWholeFile("C:\\Apps\\notes.txt", "the user's own"));
+        ASSERT_TRUE(CreateDirectoryA(groupFolder.c_str(), NULL));
+        ASSERT_TRUE(WriteWholeFile(groupFolder + "\\readme.txt", "the user's own"));
+        PrefixState before = TakePrefixState();
+        EXPECT_RUN(PlaySetup("-s -f " + dir + " -g " + group), 0);
+        EXPECT_INSTALLED(dir, group);
+        EXPECT_EQ("2", ProfileValue("DIRMADE"));
+        EXPECT_EQ("0", ProfileValue("GROUPMADE"));
+        QuietUninstall();
+        EXPECT_REMOVED(dir, group, true);
+        std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
+        EXPECT_TRUE(diff.empty()) << "install and removal left the prefix changed:\n" << Lines(diff);
+        DeleteFileA((groupFolder + "\\readme.txt").c_str());
+        RemoveDirectoryA(groupFolder.c_str());
+        DeleteFileA("C:\\Apps\\notes.txt");
+        RemoveDirectoryA("C:\\Apps");
+    }
+}
+
+// A drive root that holds the user's files: recorded and composed as "T:\", never "T:" (the
+// drive's current directory); the removal takes the product's files and leaves the user's.
+TEST(Deploy, DriveRootIsRecordedAsARootAndKeepsTheUsersFiles)
+{
+    ASSERT_NE((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("T:\\")) << "the e2e prefix maps no drive T:";
+    const std::string root = "T:\\";
+    ASSERT_TRUE(CreateDirectoryA("T:\\Letters", NULL));
+    ASSERT_TRUE(WriteWholeFile("T:\\Letters\\to Anna.txt", "the user's own"));
+    ASSERT_TRUE(WriteWholeFile("T:\\budget.txt", "the user's own"));
+    PrefixState before = TakePrefixState();
+    RunResult r = PlaySetup("-s -l -f T:\\");
+    EXPECT_RUN(r, 0);
+    EXPECT_INSTALLED(root, "Tarnwell");
+    EXPECT_EQ(root, RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"));
+    EXPECT_EQ("T:\\tarnwell.exe", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon"));
+    EXPECT_EQ("\"T:\\removetw.exe\" -s -f T:\\ -d T:\\ -g Tarnwell",
+              RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"));
+    EXPECT_TRUE(LogHas(r, "to T:\\tarnwell.exe")) << r.log;
+    EXPECT_FALSE(LogHas(r, "T:\\\\")) << r.log;
+    RunResult removal = QuietUninstall();
+    EXPECT_FALSE(LogHas(removal, "Removing T: (") || LogHas(removal, "Removing T:\\ (")) << removal.log;
+    EXPECT_TRUE(LogHas(removal, "All files removed.")) << removal.log;
+    std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
+    EXPECT_TRUE(diff.empty()) << "install and removal left the prefix changed:\n" << Lines(diff);
+    DeleteFileA("T:\\Letters\\to Anna.txt");
+    RemoveDirectoryA("T:\\Letters");
+    DeleteFileA("T:\\budget.txt");
 }

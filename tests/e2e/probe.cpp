@@ -45,7 +45,15 @@ void WalkFiles(const std::string &dir, const std::string &skip, std::map<std::st
             char info[64];
             snprintf(info, sizeof info, "%lu bytes, written %08lx%08lx", (unsigned long)fd.nFileSizeLow,
                      (unsigned long)fd.ftLastWriteTime.dwHighDateTime, (unsigned long)fd.ftLastWriteTime.dwLowDateTime);
-            out["file " + path] = info;
+            // The attributes a product file may carry that the setup clears and puts back.
+            std::string attributes;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+                attributes += ", read-only";
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)
+                attributes += ", hidden";
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM)
+                attributes += ", system";
+            out["file " + path] = info + attributes;
         }
     } while (FindNextFileA(h, &fd));
     FindClose(h);
@@ -109,6 +117,9 @@ PrefixState TakePrefixState(bool withTemp)
 {
     PrefixState s;
     WalkFiles("C:", withTemp ? "" : Lower(TempDir()), s.entries);
+    // The second drive of the e2e prefix, where scenarios install too.
+    if (GetDriveTypeA("T:\\") != DRIVE_NO_ROOT_DIR)
+        WalkFiles("T:", "", s.entries);
     std::string ini;
     ReadWholeFile(WinIniPath(), &ini);
     std::string section;

@@ -9,9 +9,10 @@
 
 namespace e2e {
 
-// Everything a removal must put back, as comparable entries: files and directories of drive C
-// (but logs, and the temporary directory unless withTemp), the lines of WIN.INI, and every key
-// and value of HKLM\Software and HKCU\Software.
+// Everything a removal must put back, as comparable entries: files and directories of drives C
+// and T (but logs, and the temporary directory unless withTemp; read-only, hidden and system
+// files marked so), the lines of WIN.INI, and every key and value of HKLM\Software and
+// HKCU\Software.
 struct PrefixState {
     std::map<std::string, std::string> entries;
 };

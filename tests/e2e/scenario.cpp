@@ -186,7 +186,7 @@ static void ExpectSameFile(const std::string &installed, const std::string &orig
 void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present, bool altered)
 {
     for (const PayloadFile &f : kPayload) {
-        std::string path = dir + "\\" + f.name;
+        std::string path = InDir(dir, f.name);
         bool wanted = false;
         for (const std::string &p : present)
             wanted = wanted || p == f.name;
@@ -207,6 +207,11 @@ std::vector<std::string> LinksOf(const std::string &group, const std::string &pr
     return ListFiles(Programs(programs) + "\\" + group, "*.lnk");
 }
 
+std::string InDir(const std::string &dir, const std::string &name)
+{
+    return dir + (!dir.empty() && dir.back() == '\\' ? "" : "\\") + name;
+}
+
 void ExpectInstalled(const std::string &dir, const std::string &group, const std::string &programs)
 {
     std::vector<std::string> all;
@@ -222,7 +227,7 @@ void ExpectInstalled(const std::string &dir, const std::string &group, const std
     EXPECT_EQ("0", RegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "Applets"));
     EXPECT_EQ("0", RegValue(HKEY_LOCAL_MACHINE, kSettingsKey, "RawSock"));
     EXPECT_EQ("Ardenfel Tarnwell Uninstall", RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"));
-    EXPECT_EQ("\"" + dir + "\\removetw.exe\" -f " + dir + " -d " + dir + " -g " + group,
+    EXPECT_EQ("\"" + InDir(dir, "removetw.exe") + "\" -f " + dir + " -d " + dir + " -g " + group,
               RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"));
     // Where the list of installed programs looks for the entry: a 32-bit program's in the
     // WOW64 view of a 64-bit Windows, an x86-64 program's in the native view.
@@ -254,7 +259,7 @@ void ExpectInstalled(const std::string &dir, const std::string &group, const std
         Link link = ReadLink(Programs(programs) + "\\" + group + "\\" + f.iconTitle + ".lnk");
         if (!link.ok)
             continue;
-        EXPECT_EQ(0, _stricmp((dir + "\\" + f.name).c_str(), link.target.c_str())) << "link " << f.iconTitle << " -> " << link.target;
+        EXPECT_EQ(0, _stricmp(InDir(dir, f.name).c_str(), link.target.c_str())) << "link " << f.iconTitle << " -> " << link.target;
         EXPECT_EQ(0, _stricmp(dir.c_str(), link.workDir.c_str())) << "link " << f.iconTitle << " works in " << link.workDir;
     }
     ExpectTempClean();

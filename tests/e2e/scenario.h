@@ -75,6 +75,8 @@ RunResult PlaySetup(const std::string &args, const Script &script = Script());
 // An installation of the product as install leaves it: files byte for byte, the WIN.INI
 // section, the settings key, the uninstall entry, the Start Menu links in the group's folder
 // under programs (empty: the user's Programs folder), the temporary directory.
+// name in dir, a drive root ("T:\\") included.
+std::string InDir(const std::string &dir, const std::string &name);
 void ExpectInstalled(const std::string &dir, const std::string &group, const std::string &programs = "");
 void ExpectFilesInstalled(const std::string &dir, const std::vector<std::string> &present, bool altered = false);
 void ExpectNoRecord();

@@ -371,6 +371,48 @@ TEST(Killed, UpdateLeavesThePriorInstallationWhole)
     }
 }
 
+// An update over a prior version whose tarnwell.txt is read-only, as files copied from a CD
+// are: cancelled in the group dialog, and killed there, the old file comes back read-only; the
+// removal deletes it all the same, and an update replaces it.
+TEST(Undo, ReadOnlyOldFileComesBackReadOnlyAndIsReplaced)
+{
+    if (AlteredSetupExe().empty())
+        GTEST_SKIP() << "this build made no setup of other file contents";
+    const std::string txt = std::string(kDefaultDir) + "\\tarnwell.txt";
+    EXPECT_RUN(PlayExe(AlteredSetupExe(), "-s"), 0);
+    ASSERT_TRUE(SetFileAttributesA(txt.c_str(), FILE_ATTRIBUTE_READONLY));
+    {
+        SCOPED_TRACE("cancelled in the group dialog");
+        PrefixState before = TakePrefixState();
+        EXPECT_RUN(PlaySetup("-i -l", GroupCancelled()), 1602);
+        std::vector<std::string> diff = PrefixDifferences(before, TakePrefixState());
+        EXPECT_TRUE(diff.empty()) << "the cancelled update left the prefix changed:\n" << Lines(diff);
+        EXPECT_TRUE(GetFileAttributesA(txt.c_str()) & FILE_ATTRIBUTE_READONLY);
+    }
+    {
+        SCOPED_TRACE("killed at the group dialog");
+        PrefixState before = TakePrefixState();
+        std::atomic<bool> atGroup(false);
+        Script s;
+        s.Expect("PROGRAM files directory").Press(IDOK);
+        s.Expect("Program Manager Group").Call([&] { atGroup = true; });
+        RunOptions opts;
+        opts.args = "-i -l";
+        opts.killWhen = [&] { return atGroup.load(); };
+        RunResult r = Play(opts, s);
+        EXPECT_TRUE(r.killed) << r.transcript;
+        // The next start puts the old file back read-only; the removal of it deletes it.
+        ExpectKilledRunRecovered(before, true);
+    }
+    EXPECT_RUN(PlayExe(AlteredSetupExe(), "-s"), 0);
+    ASSERT_TRUE(SetFileAttributesA(txt.c_str(), FILE_ATTRIBUTE_READONLY));
+    RunResult update = PlaySetup("-s -l");
+    EXPECT_RUN(update, 0);
+    EXPECT_INSTALLED(kDefaultDir, "Tarnwell");
+    EXPECT_RUN(PlaySetup("-r -s"), 0);
+    EXPECT_REMOVED(kDefaultDir, "Tarnwell", false);
+}
+
 // Kills in the group step: when the group's folder appears, when its first and its last item
 // do. Through Wine's Program Manager, then as shell links where a server refuses the group.
 TEST(Killed, GroupAndItemsGoWithTheRestAtTheNextStart)

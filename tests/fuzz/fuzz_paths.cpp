@@ -37,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<char> out = Buffer(cap);
 
     CheckComposed(ComposeSourcePath(out.data(), cap, a.c_str(), b.c_str()), out, a + b);
-    CheckComposed(ComposeTargetPath(out.data(), cap, a.c_str(), b.c_str()), out, a + "\\" + b);
+    // A directory that ends in a backslash (a drive root) is joined without another.
+    bool rooted = !a.empty() && a.back() == '\\';
+    CheckComposed(ComposeTargetPath(out.data(), cap, a.c_str(), b.c_str()), out, rooted ? a + b : a + "\\" + b);
     std::string compressed = a;
     if (!compressed.empty())
         compressed.back() = '_';
@@ -56,7 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         CHECK(fit == (slashed.size() < cap));
         CHECK((fit ? slashed : a) == dir.data());
         StripTrailingBackslash(dir.data());
-        CHECK(slashed.substr(0, slashed.size() - 1) == dir.data());
+        // A drive root ("X:\\") keeps its backslash.
+        bool root = fit && slashed.size() == 3 && slashed[1] == ':' && slashed[2] == '\\';
+        CHECK((root ? slashed : slashed.substr(0, slashed.size() - 1)) == dir.data());
     }
     std::string search = a.empty() || a.back() == '\\' ? a : a + "\\";
     std::vector<char> dir = Holding(a, cap);
@@ -73,6 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string path = a;
     ToCompressedName(&path[0]);
     CHECK(path == compressed);
+    // The parent is a leading part of the path, never longer.
+    path = a;
+    if (CutToParent(&path[0]))
+        CHECK(strlen(path.c_str()) < a.size() && a.compare(0, strlen(path.c_str()), path.c_str()) == 0);
+    else
+        CHECK(path == a);
     path = a;
     CutToDirectory(&path[0]);
     CHECK(path.c_str() == (slash == std::string::npos ? a : a.substr(0, slash)));

@@ -16,6 +16,30 @@ TEST(CopyPaths, SourceAndTargetJoinAsTheirDirectoriesAreGiven)
     EXPECT_STREQ("C:\\Program Files\\Tarnwell\\mib.txt", out);
 }
 
+TEST(CopyPaths, AFileJoinsARootWithOneBackslashAndParentsEndAtTheRoot)
+{
+    char out[COPY_PATH_SIZE];
+    EXPECT_EQ(1, ComposeTargetPath(out, sizeof out, "T:\\", "tarnwell.exe"));
+    EXPECT_STREQ("T:\\tarnwell.exe", out);
+    char dir[COPY_PATH_SIZE] = "C:\\Apps\\Net\\Tarnwell";
+    EXPECT_EQ(1, CutToParent(dir));
+    EXPECT_STREQ("C:\\Apps\\Net", dir);
+    EXPECT_EQ(1, CutToParent(dir));
+    EXPECT_EQ(1, CutToParent(dir));
+    EXPECT_STREQ("C:\\", dir);
+    EXPECT_EQ(0, CutToParent(dir));
+    EXPECT_STREQ("C:\\", dir);
+    char share[COPY_PATH_SIZE] = "\\\\srv\\share\\Tw";
+    EXPECT_EQ(1, CutToParent(share));
+    EXPECT_STREQ("\\\\srv\\share", share);
+    for (const char *none : {"Tarnwell", "\\x", "C:\\a\\", "\\\\srv\\share"}) {
+        char kept[16];
+        strcpy(kept, none);
+        EXPECT_EQ(0, CutToParent(kept)) << none;
+        EXPECT_STREQ(none, kept);
+    }
+}
+
 TEST(CopyPaths, CompressedNameReplacesTheLastCharacterOfACopy)
 {
     char source[COPY_PATH_SIZE] = "C:\\TEMP\\tarnwell.exe";

@@ -87,7 +87,7 @@ TEST(JournalFile, ReadUpToTheLastWholeEntry)
 // run of its own could have made.
 TEST(JournalFile, ChangesOutsideTheRunsDirectoriesAreRefused)
 {
-    const char *roots[] = {"C:\\Program Files\\Tarnwell", "D:\\Data"};
+    const char *roots[] = {"C:\\Program Files\\Tarnwell", "D:\\Data", "T:\\"};
     struct Case {
         char kind;
         const char *path, *aside;
@@ -106,6 +106,20 @@ TEST(JournalFile, ChangesOutsideTheRunsDirectoriesAreRefused)
         {JOURNAL_FILE_REPLACED, "C:\\Program Files\\Tarnwell\\tarnwell.exe", "C:\\Program Files\\Tarnwell\\boot.ini", false},
         {JOURNAL_PENDING, "D:\\Data\\a.txt", "D:\\Data\\~twABCD.tmp", true},
         {JOURNAL_PENDING, "D:\\Data\\a.txt", "", false},
+        // A drive root: its files directly, their working names beside them.
+        {JOURNAL_FILE_CREATED, "T:\\tarnwell.exe", "", true},
+        {JOURNAL_FILE_REPLACED, "t:\\tarnwell.exe", "T:\\~tw0001.tmp", true},
+        {JOURNAL_FILE_CREATED, "T:\\sub\\tarnwell.exe", "", false},
+        {JOURNAL_FILE_CREATED, "T:\\\\tarnwell.exe", "", false},
+        {JOURNAL_DIRECTORY, "T:", "", false},
+        // Old attributes: a file directly in a root, eight upper-case hex digits.
+        {JOURNAL_ATTRIBUTES, "C:\\Program Files\\Tarnwell\\tarnwell.txt", "00000021", true},
+        {JOURNAL_ATTRIBUTES, "T:\\tarnwell.txt", "00000007", true},
+        {JOURNAL_ATTRIBUTES, "C:\\Windows\\system.ini", "00000001", false},
+        {JOURNAL_ATTRIBUTES, "C:\\Program Files\\Tarnwell\\tarnwell.txt", "21", false},
+        {JOURNAL_ATTRIBUTES, "C:\\Program Files\\Tarnwell\\tarnwell.txt", "0000002f", false},
+        {JOURNAL_ATTRIBUTES, "C:\\Program Files\\Tarnwell\\tarnwell.txt", "000000210", false},
+        {JOURNAL_ATTRIBUTES, "C:\\Program Files\\Tarnwell\\tarnwell.txt", "", false},
         {JOURNAL_DIRECTORY, "C:\\Program Files\\Tarnwell", "", true},
         {JOURNAL_DIRECTORY, "C:\\Program Files", "", true},
         {JOURNAL_DIRECTORY, "C:\\Program", "", false},
@@ -129,11 +143,15 @@ TEST(JournalFile, ChangesOutsideTheRunsDirectoriesAreRefused)
         {JOURNAL_ITEM, "Tarn\x01well", "", false},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(c.allowed, JournalChangeAllowed(c.kind, c.path, c.aside, roots, 2) != 0) << c.kind << " " << c.path;
+        EXPECT_EQ(c.allowed, JournalChangeAllowed(c.kind, c.path, c.aside, roots, 3) != 0) << c.kind << " " << c.path;
     EXPECT_FALSE(JournalChangeAllowed(JOURNAL_FILE_CREATED, "C:\\Program Files\\Tarnwell\\a.exe", "", roots, 0));
 
     EXPECT_TRUE(JournalRootAcceptable("C:\\Program Files\\Tarnwell"));
-    for (const char *bad : {"C:\\", "C:", "Tarnwell", "\\\\?\\C:\\x", "C:\\a\\..\\Windows", "C:\\a\\\\b", "C:\\a\\.", "C:/a"})
+    EXPECT_TRUE(JournalRootAcceptable("T:\\"));
+    uint32_t attributes = 0;
+    EXPECT_TRUE(ParseJournalAttributes("00000021", &attributes));
+    EXPECT_EQ(0x21u, attributes);
+    for (const char *bad : {"C:", "C:\\\\", "Tarnwell", "\\\\?\\C:\\x", "C:\\a\\..\\Windows", "C:\\a\\\\b", "C:\\a\\.", "C:/a"})
         EXPECT_FALSE(JournalRootAcceptable(bad)) << bad;
 }
 

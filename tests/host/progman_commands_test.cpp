@@ -139,6 +139,9 @@ TEST(UninstallString, ProgramPathQuotedArgumentsAsTheyAre)
                  " -d C:\\Program Files\\My Tools -g Net Tools", buf);
     // Three full directories and a full group name are measured whole.
     std::string d(255, 'd'), g(255, 'g');
+    // A drive root is joined to the uninstaller's name without a second backslash.
+    ComposeUninstallString(buf, sizeof buf, "T:\\", "removetw", "-s", "T:\\", "Tarnwell");
+    EXPECT_STREQ("\"T:\\removetw.exe\" -s -f T:\\ -d T:\\ -g Tarnwell", buf);
     EXPECT_EQ(3 * 255 + 255 + 8 + 19u, ComposeUninstallString(nullptr, 0, d.c_str(), "removetw", nullptr, d.c_str(), g.c_str()));
 }
 

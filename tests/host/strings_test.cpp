@@ -55,6 +55,17 @@ TEST(Strbuf, BackslashHelpers)
     EXPECT_STREQ("C:\\Tw", buf);
     StripTrailingBackslash(buf);
     EXPECT_STREQ("C:\\Tw", buf);
+    // A drive root keeps its backslash: "D:" is the drive's current directory.
+    char root[8] = "D:\\";
+    StripTrailingBackslash(root);
+    EXPECT_STREQ("D:\\", root);
+    char joined[9];
+    EXPECT_EQ(1, JoinPath(joined, sizeof joined, root, "a.txt"));
+    EXPECT_STREQ("D:\\a.txt", joined);
+    EXPECT_EQ(1, JoinPath(joined, sizeof joined, "D:\\a", "b"));
+    EXPECT_STREQ("D:\\a\\b", joined);
+    EXPECT_EQ(0, JoinPath(joined, sizeof joined, "D:\\", "abcdef"));
+    EXPECT_STREQ("", joined);
     EXPECT_EQ(1, EnsureTrailingBackslash(buf, sizeof buf));
     EXPECT_EQ(1, EnsureTrailingBackslash(buf, sizeof buf));
     EXPECT_STREQ("C:\\Tw\\", buf);

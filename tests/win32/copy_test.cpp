@@ -113,11 +113,12 @@ TEST_F(CopyTest, UnwritableTargetsAreReportedNotRedirected)
 {
     PutPacked("tarnwell.txt", "x.txt");
 
+    // A read-only (or hidden, system) old file is replaced; the new one carries none of that.
     ASSERT_TRUE(WriteWholeFile(dst.file("ro.txt"), "read-only"));
-    SetFileAttributesA(dst.file("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(EXPAND_NO_TARGET, Expand("x.txt", "ro.txt"));
-    EXPECT_FILE("read-only", dst.file("ro.txt"));
-    SetFileAttributesA(dst.file("ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA(dst.file("ro.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(EXPAND_DONE, Expand("x.txt", "ro.txt"));
+    EXPECT_FILE(ReadFileOrEmpty(OriginalPayload("tarnwell.txt")), dst.file("ro.txt"));
+    EXPECT_FALSE(GetFileAttributesA(dst.file("ro.txt").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
 
     // LZOpenFileA would have created "dir.tx_" instead and called it a success.
     ASSERT_TRUE(CreateDirectoryA(dst.file("dir.txt").c_str(), nullptr));
@@ -275,8 +276,8 @@ TEST_F(CopyTest, SilentModeStillPromptsButOnlyLogsTheFailure)
 TEST_F(CopyTest, TargetPromptRetriesUntilTheUserGivesUp)
 {
     PutPacked("tarnwell.txt", "tarnwell.txt");
-    ASSERT_TRUE(WriteWholeFile(dst.file("tarnwell.txt"), "locked"));
-    SetFileAttributesA(dst.file("tarnwell.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    // A directory of the file's name: no retry can write the file.
+    ASSERT_TRUE(CreateDirectoryA(dst.file("tarnwell.txt").c_str(), nullptr));
     FileEntry optional = Row("tarnwell.txt", 0);
     UiDriver driver(UiScript()
                         .Expect("", "Failed to open destination file tarnwell.txt").Press(IDRETRY)
@@ -293,8 +294,7 @@ TEST_F(CopyTest, TargetPromptRetriesUntilTheUserGivesUp)
     setupMode.silent = 0;
     EXPECT_NE(std::string::npos, Log().find("Copy of tarnwell.txt to " + dst.path() + " failed. (5)")) << Log();
 
-    SetFileAttributesA(dst.file("tarnwell.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_FILE("locked", dst.file("tarnwell.txt"));
+    EXPECT_TRUE(RemoveDirectoryA(dst.file("tarnwell.txt").c_str())) << "the directory was not left as it was";
     EXPECT_EQ(2u, Count(Log(), "Copying ")) << Log();
 }
 
