@@ -314,6 +314,20 @@ void ExpectKilledRunRecovered(const PrefixState &before, bool prior, const std::
     EXPECT_REMOVED(kDefaultDir, "Tarnwell", false, programs);
 }
 
+// An interactive update killed while its group dialog is open, every file replaced by then.
+void KillUpdateAtGroupDialog()
+{
+    std::atomic<bool> atGroup(false);
+    Script s;
+    s.Expect("PROGRAM files directory").Press(IDOK);
+    s.Expect("Program Manager Group").Call([&] { atGroup = true; });
+    RunOptions opts;
+    opts.args = "-i -l";
+    opts.killWhen = [&] { return atGroup.load(); };
+    RunResult r = Play(opts, s);
+    EXPECT_TRUE(r.killed) << r.transcript;
+}
+
 RunResult KilledSilentInstall(const std::string &exe, std::function<bool()> when)
 {
     RunOptions opts;
@@ -357,15 +371,7 @@ TEST(Killed, UpdateLeavesThePriorInstallationWhole)
         SCOPED_TRACE("killed at the group dialog");
         EXPECT_RUN(PlayExe(AlteredSetupExe(), "-s"), 0);
         PrefixState before = TakePrefixState();
-        std::atomic<bool> atGroup(false);
-        Script s;
-        s.Expect("PROGRAM files directory").Press(IDOK);
-        s.Expect("Program Manager Group").Call([&] { atGroup = true; });
-        RunOptions opts;
-        opts.args = "-i -l";
-        opts.killWhen = [&] { return atGroup.load(); };
-        RunResult r = Play(opts, s);
-        EXPECT_TRUE(r.killed) << r.transcript;
+        KillUpdateAtGroupDialog();
         EXPECT_EQ(6, NewFilesIn(sizes, false)) << "not every file was replaced before the group dialog";
         ExpectKilledRunRecovered(before, true);
     }
@@ -392,15 +398,7 @@ TEST(Undo, ReadOnlyOldFileComesBackReadOnlyAndIsReplaced)
     {
         SCOPED_TRACE("killed at the group dialog");
         PrefixState before = TakePrefixState();
-        std::atomic<bool> atGroup(false);
-        Script s;
-        s.Expect("PROGRAM files directory").Press(IDOK);
-        s.Expect("Program Manager Group").Call([&] { atGroup = true; });
-        RunOptions opts;
-        opts.args = "-i -l";
-        opts.killWhen = [&] { return atGroup.load(); };
-        RunResult r = Play(opts, s);
-        EXPECT_TRUE(r.killed) << r.transcript;
+        KillUpdateAtGroupDialog();
         // The next start puts the old file back read-only; the removal of it deletes it.
         ExpectKilledRunRecovered(before, true);
     }
