@@ -20,6 +20,8 @@ int32_t lastCopiedDisk;
 // The error of the last attempt's failing step, kept for the copy-failure message: the
 // prompts and the message pumping after the failure leave other values in the last error.
 static DWORD expandError;
+// The result of the row's last attempt.
+static int lastExpandCode;
 
 static int ExpandFailed(int code, DWORD error)
 {
@@ -211,7 +213,7 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
         char diskCaption[MANIFEST_TEXT_SIZE];
         LoadMessage(IDS_CHANGE_DISK, diskCaption, sizeof diskCaption);
         for (;;) {
-            int code = ExpandFile(sourcePath, targetPath, entry);
+            int code = lastExpandCode = ExpandFile(sourcePath, targetPath, entry);
             if (code == EXPAND_DONE) {
                 lastCopiedDisk = entry->diskNumber;
                 entry->status |= FILE_COPIED;
@@ -240,7 +242,11 @@ int CopyOneFile(FileEntry *entry, const char *sourceDir, const char *targetDir, 
     }
 
     PumpMessages();
-    if (!entry->required)
+    // An optional row may be left out when its source is missing, or when the user says so; a
+    // target that an unattended run could not write (a full or failing disk) is no choice of
+    // anybody's, and the product would be reported installed without it.
+    int targetFailed = composed && setupMode.silent && lastExpandCode == EXPAND_NO_TARGET;
+    if (!entry->required && !targetFailed)
         return 0;
     DWORD error = composed ? expandError : ERROR_FILENAME_EXCED_RANGE;
     char text[MESSAGE_TEMPLATE_SIZE];  // room for a long directory and the error code
