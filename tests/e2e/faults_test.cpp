@@ -56,20 +56,35 @@ PrefixState Load(const std::string &file)
 }
 
 // Files that an install writes carry the time they were written: two clean installs differ
-// there and nowhere else.
-PrefixState WithoutWriteTimes(PrefixState s)
+// there and nowhere else. The group's items may also be Program Manager's links in the user's
+// Programs folder or the install's own in the all-users one: after a client was killed in the
+// middle of a conversation, Wine's Program Manager may not take the next install's group, which
+// then makes the same items as shell links. Either is a complete installation.
+PrefixState AsInstalled(const PrefixState &s)
 {
-    for (auto &e : s.entries)
-        if (e.first.compare(0, 5, "file ") == 0)
-            e.second = e.second.substr(0, e.second.find(", written"));
-    return s;
+    const std::string folders[] = {ProgramsFolder() + "\\", CommonProgramsFolder() + "\\"};
+    PrefixState out;
+    for (const auto &e : s.entries) {
+        std::string key = e.first, value = e.second;
+        if (key.compare(0, 5, "file ") == 0)
+            value = value.substr(0, value.find(", written"));
+        for (const std::string &f : folders) {
+            size_t at = key.find(f);
+            if (at != std::string::npos) {
+                key = key.substr(0, at) + "<Programs>\\" + key.substr(at + f.size());
+                if (key.size() > 4 && key.compare(key.size() - 4, 4, ".lnk") == 0)
+                    value.clear();
+            }
+        }
+        out.entries[key] = value;
+    }
+    return out;
 }
 
 std::vector<std::string> Differences(const std::string &stateFile, bool ignoreTimes)
 {
     PrefixState expected = Load(stateFile), now = FaultState();
-    return ignoreTimes ? PrefixDifferences(WithoutWriteTimes(expected), WithoutWriteTimes(now))
-                       : PrefixDifferences(expected, now);
+    return ignoreTimes ? PrefixDifferences(AsInstalled(expected), AsInstalled(now)) : PrefixDifferences(expected, now);
 }
 
 #define EXPECT_STATE(file, ignoreTimes, what) do { std::vector<std::string> d_ = Differences(file, ignoreTimes); \
