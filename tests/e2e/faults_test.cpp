@@ -81,9 +81,19 @@ PrefixState AsInstalled(const PrefixState &s)
     return out;
 }
 
+// A group's item that an undo puts back through Program Manager is its link written anew: the
+// same link, with the time of its writing.
+PrefixState WithoutLinkTimes(PrefixState s)
+{
+    for (auto &e : s.entries)
+        if (e.first.size() > 4 && e.first.compare(e.first.size() - 4, 4, ".lnk") == 0)
+            e.second = e.second.substr(0, e.second.find(", written"));
+    return s;
+}
+
 std::vector<std::string> Differences(const std::string &stateFile, bool ignoreTimes)
 {
-    PrefixState expected = Load(stateFile), now = FaultState();
+    PrefixState expected = WithoutLinkTimes(Load(stateFile)), now = WithoutLinkTimes(FaultState());
     return ignoreTimes ? PrefixDifferences(AsInstalled(expected), AsInstalled(now)) : PrefixDifferences(expected, now);
 }
 
