@@ -50,8 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<char> line = Buffer(n + 1);
     CHECK(ComposeUninstallString(line.data(), line.size(), dir, "removetw", switches, data_dir, group) == n);
     CHECK(strlen(line.data()) == n);
-    // The program path is quoted; the uninstaller gets the tail after it.
-    std::string program = std::string("\"") + dir + "\\removetw.exe\" ";
+    // The program path is quoted, joined to a directory that ends in a backslash (a drive root)
+    // without another; the uninstaller gets the tail after it.
+    size_t dirLength = strlen(dir);
+    bool slashed = dirLength && dir[dirLength - 1] == '\\';
+    std::string program = std::string("\"") + dir + (slashed ? "" : "\\") + "removetw.exe\" ";
     CHECK(strncmp(line.data(), program.c_str(), program.size()) == 0);
     const char *tail = line.data() + program.size();
     CHECK(ParseCommandLine(tail, &args));
