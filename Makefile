@@ -22,12 +22,12 @@ SESSION64 := TW_WINEARCH=win64 TW_WINEPREFIX=$(PREFIX64) scripts/session
 # In a recipe: the architecture this machine runs, decided once for the whole recipe.
 DECIDE_ARCH = arch=$$(scripts/host-arch)
 
-.PHONY: all host win32 win64 windows run test check bench clean tools host-asan fuzz release faults
+.PHONY: all host win32 win64 windows run test test-beside check bench clean tools host-asan fuzz release faults
 
 all: windows
 
 tools:
-	@scripts/bootstrap
+	@$(if $(TOOLS_DONE),:,scripts/bootstrap)
 
 host: tools
 	@cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -59,18 +59,35 @@ run: tools
 # The x86-64 suites run everywhere; the 32-bit ones where the machine can run them, and their
 # checks that need no Windows (the programs' headers, imports, resources) everywhere. Then a
 # release signed with a throwaway certificate, in a temporary directory (tests/release).
-test: windows host-asan
+# The Win32 and end-to-end suites spend about half their time waiting on Wine: the 32-bit ones
+# run beside the x86-64 ones (a session and display of their own), and the release test, the
+# sanitized host tests and the fuzzing run beside both at the lowest priority, taking only what
+# the suites leave. The three builds are made side by side too. Output of what ran beside comes
+# after the x86-64 suites'; any failure fails the whole. The prefixes every part copies are
+# made first, so that none waits for one made at the lowest priority.
+LOGS := $(BUILD)/test-logs
+test: tools
+	@$(MAKE) -j3 TOOLS_DONE=1 windows host-asan
 	@cd $(HOST) && ctest --output-on-failure
-	@$(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -j2'
-	@$(DECIDE_ARCH); if [ $$arch = win32 ]; then \
-	    $(SESSION32) sh -c 'cd $(WIN) && ctest --output-on-failure -j2'; \
+	@rm -rf $(LOGS) && mkdir -p $(LOGS); $(DECIDE_ARCH); \
+	$(SESSION64) true & s64=$$!; [ $$arch = win32 ] && $(SESSION32) true; wait $$s64; \
+	nice -n 19 $(MAKE) TOOLS_DONE=1 test-beside >$(LOGS)/beside.log 2>&1 & beside=$$!; \
+	if [ $$arch = win32 ]; then \
+	    $(SESSION32) sh -c 'cd $(WIN) && ctest --output-on-failure -j2' >$(LOGS)/win32.log 2>&1 & win32=$$!; \
 	else \
-	    (cd $(WIN) && ctest --output-on-failure -L nowine) && \
-	    echo "make test: the 32-bit Win32 and end-to-end suites were not run: $$(scripts/host-arch --why)"; \
-	fi
-	@TW_WINEARCH=win64 TW_WINEPREFIX=$(abspath $(BUILD))/release/prefix64 scripts/session tests/release/release-test
-	@cd $(ASAN) && ctest --output-on-failure
-	@scripts/fuzz $(ASAN) 20
+	    (cd $(WIN) && ctest --output-on-failure -L nowine && \
+	     echo "make test: the 32-bit Win32 and end-to-end suites were not run: $$(scripts/host-arch --why)") >$(LOGS)/win32.log 2>&1 & win32=$$!; \
+	fi; \
+	rc=0; $(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -j2' || rc=1; \
+	wait $$win32 || rc=1; cat $(LOGS)/win32.log; \
+	wait $$beside || rc=1; cat $(LOGS)/beside.log; \
+	[ $$rc = 0 ] && echo "make test: passed" || echo "make test: FAILED (see above)"; exit $$rc
+
+# What make test runs beside the Win32 suites: each part runs even when one before it failed.
+test-beside:
+	@rc=0; TW_WINEARCH=win64 TW_WINEPREFIX=$(abspath $(BUILD))/release/prefix64 scripts/session tests/release/release-test || rc=1; \
+	(cd $(ASAN) && ctest --output-on-failure) || rc=1; \
+	scripts/fuzz $(ASAN) 20 || rc=1; exit $$rc
 
 # The host tests and the fuzz targets under AddressSanitizer and UndefinedBehaviorSanitizer.
 host-asan: tools
