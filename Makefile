@@ -27,7 +27,7 @@ DECIDE_ARCH = arch=$$(scripts/host-arch)
 all: windows
 
 tools:
-	@$(if $(TOOLS_DONE),:,scripts/bootstrap)
+	@scripts/bootstrap
 
 host: tools
 	@cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -62,21 +62,20 @@ run: tools
 # The Win32 and end-to-end suites spend about half their time waiting on Wine: the 32-bit ones
 # run beside the x86-64 ones (a session and display of their own), and the release test, the
 # sanitized host tests and the fuzzing run beside both at the lowest priority, taking only what
-# the suites leave. The three builds are made side by side too. Output of what ran beside comes
-# after the x86-64 suites'; any failure fails the whole. The prefixes every part copies are
-# made first, so that none waits for one made at the lowest priority.
+# the suites leave. Output of what ran beside comes after the x86-64 suites'; any failure fails
+# the whole. The prefixes every part copies are made first, so that none waits for one made at
+# the lowest priority.
 LOGS := $(BUILD)/test-logs
-test: tools
-	@$(MAKE) -j3 TOOLS_DONE=1 windows host-asan
+test: windows host-asan
 	@cd $(HOST) && ctest --output-on-failure
 	@rm -rf $(LOGS) && mkdir -p $(LOGS); $(DECIDE_ARCH); \
 	$(SESSION64) true & s64=$$!; [ $$arch = win32 ] && $(SESSION32) true; wait $$s64; \
-	nice -n 19 $(MAKE) TOOLS_DONE=1 test-beside >$(LOGS)/beside.log 2>&1 & beside=$$!; \
+	nice -n 19 $(MAKE) test-beside >$(LOGS)/beside.log 2>&1 & beside=$$!; \
 	if [ $$arch = win32 ]; then \
 	    $(SESSION32) sh -c 'cd $(WIN) && ctest --output-on-failure -j2' >$(LOGS)/win32.log 2>&1 & win32=$$!; \
 	else \
-	    (cd $(WIN) && ctest --output-on-failure -L nowine && \
-	     echo "make test: the 32-bit Win32 and end-to-end suites were not run: $$(scripts/host-arch --why)") >$(LOGS)/win32.log 2>&1 & win32=$$!; \
+	    { (cd $(WIN) && ctest --output-on-failure -L nowine) && \
+	      echo "make test: the 32-bit Win32 and end-to-end suites were not run: $$(scripts/host-arch --why)"; } >$(LOGS)/win32.log 2>&1 & win32=$$!; \
 	fi; \
 	rc=0; $(SESSION64) sh -c 'cd $(WIN64) && ctest --output-on-failure -j2' || rc=1; \
 	wait $$win32 || rc=1; cat $(LOGS)/win32.log; \
