@@ -93,8 +93,9 @@ PrefixState WithoutLinkTimes(PrefixState s)
 
 std::vector<std::string> Differences(const std::string &stateFile, bool ignoreTimes)
 {
-    PrefixState expected = WithoutLinkTimes(Load(stateFile)), now = WithoutLinkTimes(FaultState());
-    return ignoreTimes ? PrefixDifferences(AsInstalled(expected), AsInstalled(now)) : PrefixDifferences(expected, now);
+    PrefixState expected = Load(stateFile), now = FaultState();
+    return ignoreTimes ? PrefixDifferences(AsInstalled(expected), AsInstalled(now))
+                       : PrefixDifferences(WithoutLinkTimes(expected), WithoutLinkTimes(now));
 }
 
 #define EXPECT_STATE(file, ignoreTimes, what) do { std::vector<std::string> d_ = Differences(file, ignoreTimes); \

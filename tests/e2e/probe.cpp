@@ -104,43 +104,16 @@ void WalkKey(HKEY root, const std::string &rootName, const std::string &path, st
         WalkKey(root, rootName, path + "\\" + s, out);
 }
 
-// The branch root\path as Wine's server writes it in one request (RegSaveKey, a text file of
-// "[key]" lines each followed by its "name"=data lines): reading a branch of ten thousand keys
-// that way takes milliseconds, where enumerating it call by call takes seconds. Keys without
-// values of their own appear only in their subkeys' names, so every ancestor is added.
-bool SaveKey(HKEY root, const std::string &rootName, const std::string &path, std::map<std::string, std::string> &out)
+// Entries for a branch as Wine's server writes it (RegSaveKey: "[key]" lines, each followed by
+// its "name"=data lines, a long value going on over lines that end in a backslash), under the
+// name base. Keys without values of their own appear only in their subkeys' names, so every
+// ancestor is added.
+void ReadSavedBranch(const std::string &text, const std::string &base, std::map<std::string, std::string> &out)
 {
-    static bool privileged = false;
-    if (!privileged) {
-        HANDLE token;
-        TOKEN_PRIVILEGES tp = {};
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
-            tp.PrivilegeCount = 1;
-            tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-            if (LookupPrivilegeValueA(NULL, "SeBackupPrivilege", &tp.Privileges[0].Luid))
-                AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
-            CloseHandle(token);
-        }
-        privileged = true;
-    }
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    // In the temporary directory under the name of the tests' own files, which no walk counts.
-    std::string file = TempDir() + "\\twtest-" + std::to_string(GetCurrentProcessId()) + ".reg", text;
-    DeleteFileA(file.c_str());
-    LONG rc = RegSaveKeyA(key, file.c_str(), NULL);
-    RegCloseKey(key);
-    bool read = rc == ERROR_SUCCESS && ReadWholeFile(file, &text);
-    DeleteFileA(file.c_str());
-    if (!read || text.compare(0, 22, "WINE REGISTRY Version ") != 0)
-        return false;
-    const std::string base = rootName + "\\" + path;
     out["key  " + base] = "";
     std::string current;
     size_t pos = 0;
     while (pos < text.size()) {
-        // One logical line: a long value goes on over lines that end in a backslash.
         std::string line;
         for (;;) {
             size_t end = text.find('\n', pos);
@@ -174,10 +147,42 @@ bool SaveKey(HKEY root, const std::string &rootName, const std::string &path, st
             for (eq = 1; eq < line.size() && line[eq] != '"'; eq += line[eq] == '\\' ? 2 : 1)
                 ;
         eq = line.find('=', eq);
-        if (eq == std::string::npos)
-            continue;
-        out["val  " + current + " [" + line.substr(0, eq) + "]"] = line.substr(eq + 1);
+        if (eq != std::string::npos)
+            out["val  " + current + " [" + line.substr(0, eq) + "]"] = line.substr(eq + 1);
     }
+}
+
+// The branch root\path read in one request to Wine's server, which takes milliseconds where
+// enumerating ten thousand keys call by call takes seconds. False where the server refuses (no
+// backup privilege, no writable temporary directory): the caller walks the branch instead.
+bool SaveKey(HKEY root, const std::string &rootName, const std::string &path, std::map<std::string, std::string> &out)
+{
+    static bool privileged = false;
+    if (!privileged) {
+        HANDLE token;
+        TOKEN_PRIVILEGES tp = {};
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
+            tp.PrivilegeCount = 1;
+            tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+            if (LookupPrivilegeValueA(NULL, "SeBackupPrivilege", &tp.Privileges[0].Luid))
+                AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
+            CloseHandle(token);
+        }
+        privileged = true;
+    }
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    // In the temporary directory under the name of the tests' own files, which no walk counts.
+    std::string file = TempDir() + "\\twtest-" + std::to_string(GetCurrentProcessId()) + ".reg", text;
+    DeleteFileA(file.c_str());
+    LONG rc = RegSaveKeyA(key, file.c_str(), NULL);
+    RegCloseKey(key);
+    bool read = rc == ERROR_SUCCESS && ReadWholeFile(file, &text);
+    DeleteFileA(file.c_str());
+    if (!read || text.compare(0, 22, "WINE REGISTRY Version ") != 0)
+        return false;
+    ReadSavedBranch(text, rootName + "\\" + path, out);
     return true;
 }
 
